@@ -1,0 +1,32 @@
+# Shared set-up for scripts/run and scripts/test: installs what is missing
+# from Debian's packages, then configures and builds with CMake and Ninja.
+set -euo pipefail
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+BUILD="${VEXTRUM_BUILD_DIR:-$ROOT/build}"
+
+# Packages the build, the tests and the report need.
+PACKAGES=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev
+          libgl-dev fonts-liberation poppler-utils)
+
+install_missing() {
+    local missing=()
+    for p in "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+            missing+=("$p")
+        fi
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    local sudo=""
+    if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
+}
+
+build() {
+    if [ ! -f "$BUILD/build.ninja" ]; then
+        cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    fi
+    cmake --build "$BUILD" -- -j"$(nproc)"
+}

@@ -1,0 +1,335 @@
+#include "app/frmmain.h"
+
+#include "app/msgbox.h"
+#include "display/ascan.h"
+#include "display/picturebox.h"
+#include "display/setupfields.h"
+#include "files/frmoption.h"
+#include "files/portconfig.h"
+#include "link/commport.h"
+#include "link/frames.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTimer>
+
+using namespace vextrum;
+
+namespace {
+
+constexpr int kClientWidth = 11880, kClientHeight = 8310;
+constexpr int kReplyTimeoutMs = 2000;
+
+QRect twips(int left, int top, int width, int height)
+{
+    return {twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height)};
+}
+
+QFont sansFont(double points, bool bold = false)
+{
+    QFont f(QStringLiteral("MS Sans Serif"));
+    f.setPointSizeF(points);
+    f.setBold(bold);
+    return f;
+}
+
+QLabel *caption(QWidget *parent, const QString &text, const QRect &geometry)
+{
+    auto *l = new QLabel(text, parent);
+    l->setGeometry(geometry);
+    return l;
+}
+
+// The instrument's built-in trace shown before the first capture: an
+// initial pulse saturating at 100, then six echoes of falling height.
+struct DemoRun
+{
+    int first;
+    QList<int> values;
+};
+const QList<DemoRun> kDemoTrace = {
+    {10, {10, 32, 59, 100, 100, 100, 100, 100, 100, 100, 80, 58, 32, 12, 0}},
+    {50, {6, 46, 57, 59, 75, 72, 67, 56, 32, 13, 2}},
+    {90, {3, 31, 45, 65, 60, 52, 47, 32, 21, 3}},
+    {130, {5, 27, 39, 57, 50, 42, 35, 22, 14}},
+    {170, {3, 23, 31, 48, 41, 35, 25, 13, 7}},
+    {210, {2, 20, 27, 35, 29, 17, 7}},
+    {245, {5, 13, 27, 22, 18, 7, 2}},
+};
+
+} // namespace
+
+frmmain::frmmain(Module1 &m, QWidget *parent) : QMainWindow(parent), m_(m)
+{
+    setObjectName(QStringLiteral("frmmain"));
+    setWindowTitle(QString::fromLatin1(kProgramTitle));
+
+    comm_ = new CommPort(this);
+    comm_->setObjectName(QStringLiteral("Comm1"));
+
+    auto *client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    client->setFixedSize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight));
+    setCentralWidget(client);
+
+    caption(client, QStringLiteral("Mem No"), twips(240, 0, 1095, 375));
+    lstmem_ = new QListWidget(client);
+    lstmem_->setObjectName(QStringLiteral("lstmem"));
+    lstmem_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    lstmem_->setGeometry(twips(240, 360, 1095, 4545));
+    lstmem_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+
+    cmdcapture_ = new QPushButton(QStringLiteral("Capture"), client);
+    cmdcapture_->setObjectName(QStringLiteral("cmdcapture"));
+    cmdcapture_->setFont(sansFont(12, true));
+    cmdcapture_->setGeometry(twips(240, 4920, 1215, 615));
+
+    tmrwt_ = new QTimer(this);
+    tmrwt_->setObjectName(QStringLiteral("tmrwt"));
+    tmrwt_->setInterval(kReplyTimeoutMs);
+    tmrwt_->setSingleShot(true);
+
+    caption(client, QStringLiteral("A  Scan"), twips(3600, 0, 975, 375));
+    picascan_ = new PictureBox(makeAscanCanvas(), client);
+    picascan_->setObjectName(QStringLiteral("picascan"));
+    picascan_->setGeometry(twips(1440, 360, ascan::kWidgetWidthTwips, ascan::kWidgetHeightTwips));
+
+    for (const MeasureBox &mb : measureBoxes()) {
+        auto *e = new QLineEdit(client);
+        e->setObjectName(QString::fromLatin1(mb.box));
+        e->setReadOnly(true);
+        e->setGeometry(twips(mb.left, kMeasureTop, kMeasureWidth, kMeasureHeight));
+    }
+
+    caption(client, QStringLiteral("Menu Data"), twips(8520, 0, 1575, 375));
+    buildPanel(client);
+    buildMenus();
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+frmmain::~frmmain() = default;
+
+void frmmain::buildMenus()
+{
+    QMenuBar *bar = menuBar();
+    auto addMenu = [bar](const char *name, const QString &text) {
+        QMenu *menu = bar->addMenu(text);
+        menu->setObjectName(QString::fromLatin1(name));
+        menu->menuAction()->setObjectName(QString::fromLatin1(name));
+        return menu;
+    };
+    auto addItem = [this](QMenu *menu, const char *name, const QString &text) {
+        QAction *a = menu->addAction(text);
+        a->setObjectName(QString::fromLatin1(name));
+        a->setParent(this);
+        menu->addAction(a);
+        return a;
+    };
+    QMenu *file = addMenu("mnufile", QStringLiteral("File"));
+    addItem(file, "mnunew", QStringLiteral("New"));
+    addItem(file, "mnuopen", QStringLiteral("Open"));
+    addItem(file, "mnusave", QStringLiteral("Save"));
+    addItem(file, "mnupsetup", QStringLiteral("PrintSetup"));
+    addItem(file, "mnuprint", QStringLiteral("Print"));
+    QAction *exit = addItem(file, "mnuexit", QStringLiteral("Exit"));
+    connect(exit, &QAction::triggered, this, &frmmain::endProgram);
+
+    QAction *option = bar->addAction(QStringLiteral("Option"));
+    option->setObjectName(QStringLiteral("mnuoption"));
+    connect(option, &QAction::triggered, this, [this] { showOption(); });
+
+    QMenu *help = addMenu("mnuhelp", QStringLiteral("Help"));
+    addItem(help, "mnuhelpt", QStringLiteral("Help Topic"));
+    addItem(help, "mnuabout", QStringLiteral("About Data Capture"));
+}
+
+void frmmain::buildPanel(QWidget *client)
+{
+    auto *frame = new QFrame(client);
+    frame->setObjectName(QStringLiteral("panel"));
+    frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    frame->setGeometry(twips(panel::kLeft, panel::kTop, panel::kWidth, panel::kHeight));
+
+    QPalette captionPalette;
+    captionPalette.setColor(QPalette::WindowText, QColor(0, 0, 255));
+    const QFont captionFont = sansFont(8.25, true);
+    const QFont boxFont = sansFont(8.25);
+
+    auto makeBox = [frame](const SetupField &f, const QRect &r, const QFont &font) {
+        auto *e = new QLineEdit(QString::fromLatin1(f.start), frame);
+        e->setObjectName(QString::fromLatin1(f.box));
+        e->setReadOnly(true);
+        e->setFrame(false);
+        e->setFont(font);
+        e->setTextMargins(0, 0, 0, 0);
+        e->setContentsMargins(0, 0, 0, 0);
+        e->setStyleSheet(QStringLiteral("QLineEdit { background: palette(button); padding: 0px; }"));
+        e->setGeometry(r);
+        return e;
+    };
+
+    for (const SetupField &f : setupFields()) {
+        if (f.row == kLastLine)
+            continue;
+        const int left = panel::kColumns[f.column];
+        const int top = panel::kRowTops[f.row];
+        makeBox(f, twips(left, top, panel::kBoxWidth, panel::kBoxHeight), boxFont);
+        const QRect capRect = twips(left, top - panel::kCaptionAbove, panel::kBoxWidth, panel::kCaptionAbove);
+        QLabel *cap = nullptr;
+        if (f.captionLabel) {
+            cap = caption(frame, QString::fromLatin1(f.captionStart), capRect);
+            cap->setObjectName(QString::fromLatin1(f.captionLabel));
+        } else if (f.caption) {
+            cap = caption(frame, QString::fromLatin1(f.caption), capRect);
+            cap->setObjectName(QStringLiteral("cap_") + QString::fromLatin1(f.box));
+        }
+        if (cap) {
+            cap->setFont(captionFont);
+            cap->setPalette(captionPalette);
+        }
+    }
+
+    auto *separator = new QFrame(frame);
+    separator->setObjectName(QStringLiteral("separator"));
+    separator->setFrameShape(QFrame::HLine);
+    separator->setFrameShadow(QFrame::Sunken);
+    separator->setGeometry(twips(0, panel::kSeparatorY, panel::kWidth, 30));
+
+    // The last line: Gain (red caption, bold box), REF, then time and date.
+    const QFont lastFont = sansFont(9.75);
+    QFont gainFont = lastFont;
+    gainFont.setBold(true);
+    const int top = panel::kLastLineTop, h = panel::kLastLineBoxHeight;
+    for (const SetupField &f : setupFields()) {
+        if (f.row != kLastLine)
+            continue;
+        const bool gain = f.column == 0;
+        const int capLeft = gain ? 120 : 1380;
+        QLabel *cap = caption(frame, QString::fromLatin1(f.caption), twips(capLeft, top, 420, h));
+        cap->setObjectName(QStringLiteral("cap_") + QString::fromLatin1(f.box));
+        cap->setFont(captionFont);
+        QPalette p;
+        p.setColor(QPalette::WindowText, gain ? QColor(255, 0, 0) : QColor(0, 0, 255));
+        cap->setPalette(p);
+        makeBox(f, twips(capLeft + 420, top, 780, h), gain ? gainFont : lastFont);
+    }
+    QLabel *tmdt = caption(frame, QString::fromLatin1(kTimeStart),
+                           twips(panel::kTimeLabelLeft, top, panel::kWidth - panel::kTimeLabelLeft - 60, h));
+    tmdt->setObjectName(QStringLiteral("txttmdt"));
+    tmdt->setFont(captionFont);
+    tmdt->setPalette(captionPalette);
+}
+
+QLineEdit *frmmain::box(const char *name) const
+{
+    return findChild<QLineEdit *>(QString::fromLatin1(name));
+}
+
+QString frmmain::boxText(const char *name) const
+{
+    const QLineEdit *e = box(name);
+    return e ? e->text() : QString();
+}
+
+void frmmain::Form_Load()
+{
+    lstmem_->clear();
+    for (int s = 0; s < kMemoryCount; ++s)
+        lstmem_->addItem(entryText(s));
+    initialiseStore(m_.store);
+    m_.requestedMemory = 0;
+    m_.capturing = false;
+
+    // From here any failure takes the start-up failure path.
+    bool ok = false;
+    if (const auto port = readPortConfig()) {
+        m_.portNumber = *port;
+        comm_->setCommPort(m_.portNumber);
+        comm_->setSettings(QString::fromLatin1(kLinkSettings));
+        comm_->setRThreshold(1);
+        comm_->setOutBufferSize(30);
+        if (comm_->open()) {
+            flushInput();
+            for (int p = 1; p <= 260; ++p)
+                m_.current[p] = 0;
+            for (const DemoRun &run : kDemoTrace)
+                for (int k = 0; k < run.values.size(); ++k)
+                    m_.current[run.first + k] = std::int16_t(run.values[k]);
+            display_pattern();
+            flushInput();
+            ok = true;
+        }
+    }
+    if (ok) {
+        show();
+        return;
+    }
+    MsgBox(m_, this,
+           QStringLiteral("Port configuratin file is lost so select apropriate serial port which is necessary "),
+           QStringLiteral("File Error"));
+    m_.portNumber = 1;
+    showOption();
+    hide();
+}
+
+void frmmain::flushInput()
+{
+    comm_->setInputLen(0);
+    comm_->input();
+    comm_->setInputLen(1);
+}
+
+frmoption *frmmain::showOption()
+{
+    if (!option_) {
+        option_ = new frmoption(m_, *this);
+        option_->show();
+    }
+    option_->raise();
+    option_->activateWindow();
+    return option_;
+}
+
+void frmmain::display_pattern()
+{
+    drawPattern(picascan_->canvas(), m_.current);
+    picascan_->refresh();
+}
+
+void frmmain::display_setup()
+{
+    // Filled in with the parameter panel.
+    cal_grt();
+}
+
+void frmmain::cal_grt()
+{
+    drawScaleLabels(picascan_->canvas(), readNumber(boxText("txtrange")), readNumber(boxText("txtdelay")));
+    picascan_->refresh();
+}
+
+void frmmain::endProgram()
+{
+    if (ending_)
+        return;
+    ending_ = true;
+    comm_->close();
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w != this && w->isVisible())
+            w->close();
+    close();
+    QCoreApplication::quit();
+}
+
+void frmmain::closeEvent(QCloseEvent *event)
+{
+    event->accept();
+    endProgram();
+}

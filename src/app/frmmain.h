@@ -1,0 +1,72 @@
+#pragma once
+// The main window: memory list, A-scan picture, parameter panel, notes,
+// Capture, and the serial port Comm1. It shows what Module1 holds; the
+// logic it calls lives in the store, link, display and files libraries.
+
+#include "app/module1.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QTimer;
+class QAction;
+class frmoption;
+
+namespace vextrum {
+class CommPort;
+class PictureBox;
+} // namespace vextrum
+
+class frmmain : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit frmmain(Module1 &m, QWidget *parent = nullptr);
+    ~frmmain() override;
+
+    // Start-up: list, store, dfd.cfg, port, demonstration trace. On any
+    // failure: "File Error", port 1, the port selection, main window hidden.
+    void Form_Load();
+
+    void display_pattern();
+    void display_setup();
+    void cal_grt();
+
+    // Ends the program at once: port released, every window closed.
+    void endProgram();
+    bool ending() const { return ending_; }
+
+    // Reads and discards all pending input, leaving the read length at 1.
+    void flushInput();
+
+    vextrum::CommPort &Comm1() { return *comm_; }
+    Module1 &module() { return m_; }
+    QListWidget *lstmem() const { return lstmem_; }
+    vextrum::PictureBox *picascan() const { return picascan_; }
+    QTimer *tmrwt() const { return tmrwt_; }
+    QLineEdit *box(const char *name) const;
+
+    // Opens the port selection window, or brings an open one to the front.
+    frmoption *showOption();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildMenus();
+    void buildPanel(QWidget *client);
+    QString boxText(const char *name) const;
+
+    Module1 &m_;
+    vextrum::CommPort *comm_ = nullptr;
+    QListWidget *lstmem_ = nullptr;
+    QPushButton *cmdcapture_ = nullptr;
+    QTimer *tmrwt_ = nullptr;
+    vextrum::PictureBox *picascan_ = nullptr;
+    QPointer<frmoption> option_;
+    bool ending_ = false;
+};

@@ -1,0 +1,15 @@
+#include "app/msgbox.h"
+
+#include "app/module1.h"
+
+#include <QMessageBox>
+
+void MsgBox(Module1 &m, QWidget *parent, const QString &text, const QString &title)
+{
+    if (m.messageHook) {
+        m.messageHook(title, text);
+        return;
+    }
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);
+    box.exec();
+}

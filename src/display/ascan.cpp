@@ -1,0 +1,100 @@
+#include "display/ascan.h"
+
+#include <cmath>
+
+namespace vextrum {
+
+QSize ascan::imageSize()
+{
+    return {twipsToPixels(kWidgetWidthTwips) - 2 * kBorderPixels,
+            twipsToPixels(kWidgetHeightTwips) - 2 * kBorderPixels};
+}
+
+std::unique_ptr<Canvas> makeAscanCanvas()
+{
+    auto c = std::make_unique<Canvas>(ascan::imageSize(), kPixelsPerPoint);
+    QFont f(QStringLiteral("MS Sans Serif"));
+    f.setPointSizeF(8);
+    c->setFont(f);
+    return c;
+}
+
+void drawPattern(Canvas &canvas, const Record &record)
+{
+    using namespace ascan;
+    canvas.clear();
+    canvas.setDrawWidth(2);
+    canvas.line(0, kBaselineY, 252, kBaselineY, kBlack);
+    canvas.dot(0, kBaselineY, kGreen);
+
+    int x = 0;
+    for (int k = 0; k <= pos::AscanDrawnLast; ++k) {
+        // Whole numbers, as the instrument's percent; no lower clamp, so a
+        // negative sample lies below the baseline.
+        int y = kBaselineY - 2 * int(record[k]);
+        if (y < kTopY)
+            y = kTopY;
+        ++x;
+        canvas.lineTo(x, y, kGreen);
+    }
+
+    const QColor dots = canvas.foreground();
+    for (int y = 10; y <= 190; y += 20)
+        for (int x = 1; x <= 246; x += 5)
+            canvas.dot(x, y, dots);
+    for (int y = 10; y <= 210; y += 5)
+        for (int x = 1; x <= 251; x += 25)
+            canvas.dot(x, y, dots);
+    for (int y = 211; y <= 213; ++y)
+        for (int x = 1; x <= 251; x += 25)
+            canvas.dot(x, y, dots);
+}
+
+void drawGateLine(Canvas &canvas, QStringView start, QStringView end, QStringView level)
+{
+    const double x1 = ascan::kGateScale * readNumber(start);
+    const double x2 = x1 + ascan::kGateScale * readNumber(end);
+    const double y = ascan::kBaselineY - 2 * readNumber(level);
+    canvas.line(x1, y, x2, y, kGreen);
+}
+
+QString formatLabel(double value)
+{
+    if (value == 0)
+        return QStringLiteral(" 0");
+    QString s = QString::number(value, 'g', 15);
+    return value < 0 ? s : QLatin1Char(' ') + s;
+}
+
+QList<ScaleLabel> scaleLabels(double range, double delay)
+{
+    using ascan::kLabelY;
+    QList<ScaleLabel> labels;
+    if (range == 0)
+        return labels;
+    labels.append({0, kLabelY, formatLabel(delay)});
+    if (delay > std::floor(delay)) {
+        labels.append({229, kLabelY, formatLabel(range + delay)});
+        return labels;
+    }
+    if (range > 5 * std::floor(range / 5)) {
+        labels.append({232, kLabelY, formatLabel(range + delay)});
+        return labels;
+    }
+    const double step = range / 5;
+    static const double xs[5] = {41, 91, 141, 191, 239};
+    double value = delay;
+    for (double x : xs) {
+        value += step;
+        labels.append({x, kLabelY, formatLabel(value)});
+    }
+    return labels;
+}
+
+void drawScaleLabels(Canvas &canvas, double range, double delay)
+{
+    for (const ScaleLabel &l : scaleLabels(range, delay))
+        canvas.text(l.x, l.y, l.text);
+}
+
+} // namespace vextrum

@@ -1,0 +1,78 @@
+#pragma once
+// A drawing surface with a persistent image, in logical units (points or
+// twips) mapped onto whole pixels at 15 twips a pixel. Drawing is aliased,
+// so every picture is exact to the pixel.
+
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QPointF>
+#include <memory>
+
+class QPainter;
+
+namespace vextrum {
+
+constexpr int kTwipsPerPixel = 15;
+constexpr double kPixelsPerPoint = 20.0 / kTwipsPerPixel; // 1 point = 20 twips
+constexpr double kPixelsPerTwip = 1.0 / kTwipsPerPixel;
+
+inline constexpr int twipsToPixels(int twips) { return twips / kTwipsPerPixel; }
+
+const QColor kGreen(0, 170, 0);
+const QColor kBlack(0, 0, 0);
+const QColor kWhite(255, 255, 255);
+
+class Canvas
+{
+public:
+    Canvas(QSize pixels, double pixelsPerUnit);
+    ~Canvas();
+    Canvas(const Canvas &) = delete;
+    Canvas &operator=(const Canvas &) = delete;
+
+    // Logical unit to pixel: round to nearest; far-off values are held to
+    // a range the painter can take, so nothing out there can fail.
+    int toPixel(double units) const;
+
+    void clear();                  // background everywhere, point to (0, 0)
+    void setDrawWidth(int pixels); // pen width for lines and dots
+    int drawWidth() const { return drawWidth_; }
+    void setForeground(const QColor &c) { foreground_ = c; }
+    QColor foreground() const { return foreground_; }
+    void setFont(const QFont &f) { font_ = f; }
+    const QFont &font() const { return font_; }
+
+    QPointF currentPoint() const { return current_; }
+    void moveTo(double x, double y) { current_ = {x, y}; }
+    void line(double x1, double y1, double x2, double y2, const QColor &c);
+    void lineTo(double x, double y, const QColor &c) { line(current_.x(), current_.y(), x, y, c); }
+    void dot(double x, double y, const QColor &c);
+    // Text with the top-left corner of its line cell at (x, y), in the
+    // foreground colour; the current point moves to the next line's start.
+    void text(double x, double y, const QString &s);
+    void rectangle(double x1, double y1, double x2, double y2, const QColor &c);
+
+    // Changes the size; the drawing is kept where it fits.
+    void resize(QSize pixels);
+    // A picture drawn under everything at the top-left corner, natural size.
+    void setBackgroundPicture(const QImage &picture);
+
+    const QImage &image() const; // finishes any drawing in progress
+    QSize sizePixels() const { return image_.size(); }
+
+private:
+    QPainter &painter();
+    void endPainting() const;
+
+    QImage image_;
+    QImage background_;
+    double scale_;
+    QPointF current_;
+    int drawWidth_ = 1;
+    QColor foreground_ = kBlack;
+    QFont font_;
+    mutable std::unique_ptr<QPainter> painter_;
+};
+
+} // namespace vextrum

@@ -1,0 +1,156 @@
+#include "files/frmoption.h"
+
+#include "app/frmmain.h"
+#include "app/msgbox.h"
+#include "display/canvas.h"
+#include "files/portconfig.h"
+#include "link/commport.h"
+#include "link/frames.h"
+
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+
+using namespace vextrum;
+
+namespace {
+QRect twips(int left, int top, int width, int height)
+{
+    return {twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height)};
+}
+} // namespace
+
+frmoption::frmoption(Module1 &m, frmmain &main, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_(m), main_(main)
+{
+    setObjectName(QStringLiteral("frmoption"));
+    setWindowTitle(QStringLiteral("Port selection"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFixedSize(twipsToPixels(5400), twipsToPixels(2880));
+
+    QFont bold(QStringLiteral("MS Sans Serif"));
+    bold.setPointSizeF(8.25);
+    bold.setBold(true);
+
+    auto *cmdok = new QPushButton(QStringLiteral("Ok"), this);
+    cmdok->setObjectName(QStringLiteral("cmdok"));
+    cmdok->setFont(bold);
+    cmdok->setGeometry(twips(1200, 2280, 1215, 375));
+    cmdok->setDefault(true);
+    auto *cmdcancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cmdcancel->setObjectName(QStringLiteral("cmdcancel"));
+    cmdcancel->setFont(bold);
+    cmdcancel->setGeometry(twips(2760, 2280, 1215, 375));
+
+    for (int n = 1; n <= 4; ++n) {
+        auto *o = new QRadioButton(QStringLiteral("Comport %1").arg(n), this);
+        o->setObjectName(QStringLiteral("Option%1").arg(n));
+        o->setFont(bold);
+        o->setGeometry(twips(240, 240 + (n - 1) * 480, 1680, 375));
+        options_[n - 1] = o;
+        connect(o, &QRadioButton::toggled, this, [this, n](bool on) {
+            if (on)
+                m_.portNumber = std::int16_t(n);
+        });
+    }
+
+    auto *frame = new QGroupBox(this);
+    frame->setObjectName(QStringLiteral("Frame1"));
+    frame->setGeometry(twips(2040, 120, 3120, 1920));
+    auto *label = new QLabel(QStringLiteral(
+        "According  to  the  cable of  Galvanor II DGS connected  to   the   serial   port    of  "
+        "computer select apropriate option."), frame);
+    label->setObjectName(QStringLiteral("Label2"));
+    QFont labelFont(QStringLiteral("MS Sans Serif"));
+    labelFont.setPointSizeF(9.75);
+    label->setFont(labelFont);
+    label->setWordWrap(true);
+    label->setGeometry(twips(120, 120, 2880, 1680));
+
+    setTabOrder(cmdok, cmdcancel);
+    setTabOrder(cmdcancel, options_[0]);
+
+    // Opening: start from the configured port; Comport 1 is the fallback.
+    saved_ = m_.portNumber;
+    const int configured = m_.portNumber;
+    options_[0]->setChecked(true);
+    if (configured >= 1 && configured <= 4)
+        options_[configured - 1]->setChecked(true);
+    else
+        saved_ = 1;
+    m_.portNumber = std::int16_t(configured); // selecting a button must not change it yet
+
+    connect(cmdok, &QPushButton::clicked, this, &frmoption::cmdok_Click);
+    connect(cmdcancel, &QPushButton::clicked, this, &frmoption::cmdcancel_Click);
+}
+
+bool frmoption::reopenPort()
+{
+    CommPort &port = main_.Comm1();
+    if (port.isOpen())
+        port.close();
+    port.setCommPort(m_.portNumber);
+    port.setSettings(QString::fromLatin1(kLinkSettings));
+    port.setRThreshold(1);
+    return port.open();
+}
+
+void frmoption::finish()
+{
+    finished_ = true;
+    close();
+    main_.show();
+    main_.raise();
+    main_.activateWindow();
+}
+
+void frmoption::cmdok_Click()
+{
+    QString error;
+    if (!writePortConfig(m_.portNumber, &error)) {
+        MsgBox(m_, this, QStringLiteral("Port configuratin file can't be written: ") + error,
+               QStringLiteral("Port Selection Error"));
+        return;
+    }
+    if (!reopenPort()) {
+        MsgBox(m_, this,
+               QStringLiteral("Selected Port is used by another device or it might be not available "),
+               QStringLiteral("Port Selection Error"));
+        return;
+    }
+    finish();
+    main_.flushInput();
+}
+
+void frmoption::cmdcancel_Click()
+{
+    m_.portNumber = std::int16_t(saved_);
+    if (!reopenPort())
+        return; // the window stays open with the port closed
+    finish();
+}
+
+void frmoption::closeEvent(QCloseEvent *event)
+{
+    if (!finished_ && !main_.ending()) {
+        // The close box acts as Cancel; when the port cannot be opened the
+        // window still goes, so the program stays usable without a port.
+        m_.portNumber = std::int16_t(saved_);
+        reopenPort();
+        finished_ = true;
+        main_.show();
+    }
+    event->accept();
+}
+
+void frmoption::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}

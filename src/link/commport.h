@@ -1,0 +1,86 @@
+#pragma once
+// The serial port control Comm1: the handful of operations the program
+// needs from a serial port, on top of QSerialPort. Bytes arriving are
+// drained at once into our own receive buffer; the program reads them
+// from there one at a time or all at once.
+
+#include <QByteArray>
+#include <QObject>
+#include <QSerialPort>
+#include <QString>
+
+namespace vextrum {
+
+struct LinkSettings
+{
+    qint32 baud = 9600;
+    QSerialPort::Parity parity = QSerialPort::NoParity;
+    QSerialPort::DataBits dataBits = QSerialPort::Data8;
+    QSerialPort::StopBits stopBits = QSerialPort::OneStop;
+};
+
+// "9600,N,8,1" and the like; false for anything it cannot read.
+bool parseLinkSettings(const QString &text, LinkSettings *out);
+
+class CommPort : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int kEventReceive = 2; // notification kind: data received
+
+    explicit CommPort(QObject *parent = nullptr);
+    ~CommPort() override;
+
+    // The device behind port n (1..4). Windows: COMn. Elsewhere the
+    // environment variable VEXTRUM_COMn if set, else /dev/ttyS<n-1>.
+    static QString deviceName(int port);
+
+    void setCommPort(int port) { port_ = port; }
+    int commPort() const { return port_; }
+    bool setSettings(const QString &settings);
+    QString settings() const { return settingsText_; }
+    void setOutBufferSize(int bytes) { outBufferSize_ = bytes; }
+    int outBufferSize() const { return outBufferSize_; }
+
+    // Opens the selected port; false, with errorString(), when it is
+    // absent, held by another program or not one of ports 1 to 4.
+    bool open();
+    void close();
+    bool isOpen() const;
+    QString errorString() const { return error_; }
+
+    // Hands text to the port as 8-bit characters, exactly as given.
+    bool output(const QByteArray &text);
+
+    int inBufferCount();
+    void setInputLen(int length) { inputLen_ = length; }
+    int inputLen() const { return inputLen_; }
+    // Up to inputLen pending bytes (0: all of them); nothing when none.
+    QByteArray input();
+
+    // With a threshold of 1 or more, onComm(2) fires when data arrives and
+    // that many bytes are pending; 0 turns notifications off.
+    void setRThreshold(int bytes) { threshold_ = bytes; }
+    int rThreshold() const { return threshold_; }
+
+signals:
+    void onComm(int event);
+    // The device went away under an open port (a USB adapter pulled out).
+    void portLost(const QString &reason);
+
+private:
+    void drain();
+    void handleError(QSerialPort::SerialPortError error);
+
+    QSerialPort serial_;
+    QByteArray pending_;
+    QString settingsText_ = QStringLiteral("9600,N,8,1");
+    QString error_;
+    int port_ = 1;
+    int outBufferSize_ = 512;
+    int inputLen_ = 0;
+    int threshold_ = 0;
+    bool opening_ = false;
+};
+
+} // namespace vextrum
