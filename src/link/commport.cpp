@@ -48,6 +48,8 @@ bool parseLinkSettings(const QString &text, LinkSettings *out)
 CommPort::CommPort(QObject *parent) : QObject(parent)
 {
     connect(&serial_, &QSerialPort::readyRead, this, [this] {
+        if (polling_)
+            return; // a reader is asking for the count right now
         drain();
         if (threshold_ > 0 && pending_.size() >= threshold_)
             emit onComm(kEventReceive);
@@ -132,6 +134,15 @@ bool CommPort::output(const QByteArray &text)
 
 void CommPort::drain()
 {
+    if (!serial_.isOpen())
+        return;
+    if (!polling_) {
+        // Take in what the driver holds right now (a zero-time poll, it
+        // never waits), so counts and flushes see every byte that arrived.
+        polling_ = true;
+        serial_.waitForReadyRead(0);
+        polling_ = false;
+    }
     if (serial_.isOpen() && serial_.bytesAvailable() > 0)
         pending_ += serial_.readAll();
 }

@@ -81,6 +81,7 @@ private:
     int inputLen_ = 0;
     int threshold_ = 0;
     bool opening_ = false;
+    bool polling_ = false;
 };
 
 } // namespace vextrum

@@ -1,0 +1,44 @@
+#pragma once
+// Test fixtures shared by the window tests: a temporary working directory
+// and a recorder for the program's messages.
+
+#include "app/module1.h"
+
+#include <QDir>
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QTemporaryDir>
+
+// Makes a fresh temporary directory the working directory for its lifetime.
+class TempWorkDir
+{
+public:
+    TempWorkDir() : previous_(QDir::currentPath()) { QDir::setCurrent(dir_.path()); }
+    ~TempWorkDir() { QDir::setCurrent(previous_); }
+    QString path() const { return dir_.path(); }
+    QString file(const QString &name) const { return dir_.filePath(name); }
+
+private:
+    QTemporaryDir dir_;
+    QString previous_;
+};
+
+// Collects (title, text) of every message the program shows.
+struct MessageLog
+{
+    QList<QPair<QString, QString>> messages;
+    void attach(Module1 &m)
+    {
+        m.messageHook = [this](const QString &title, const QString &text) {
+            messages.append({title, text});
+        };
+    }
+    int count(const QString &title) const
+    {
+        int n = 0;
+        for (const auto &p : messages)
+            n += p.first == title;
+        return n;
+    }
+};
