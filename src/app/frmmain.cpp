@@ -2,9 +2,12 @@
 
 #include "app/msgbox.h"
 #include "display/ascan.h"
+#include "display/dac.h"
 #include "display/picturebox.h"
 #include "display/setupfields.h"
+#include "display/setupview.h"
 #include "files/frmoption.h"
+#include "files/notes.h"
 #include "files/portconfig.h"
 #include "link/commport.h"
 #include "link/frames.h"
@@ -110,6 +113,8 @@ frmmain::frmmain(Module1 &m, QWidget *parent) : QMainWindow(parent), m_(m)
 
     caption(client, QStringLiteral("Menu Data"), twips(8520, 0, 1575, 375));
     buildPanel(client);
+    buildNotes(client);
+    connect(lstmem_, &QListWidget::itemDoubleClicked, this, &frmmain::lstmem_DblClick);
     buildMenus();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
@@ -227,6 +232,29 @@ void frmmain::buildPanel(QWidget *client)
     tmdt->setPalette(captionPalette);
 }
 
+void frmmain::buildNotes(QWidget *client)
+{
+    const QFont font = sansFont(9.75);
+    int top = 5760;
+    for (const NoteField &n : noteFields()) {
+        QLabel *label = caption(client, QString::fromLatin1(n.label), twips(720, top, 1920, 330));
+        label->setObjectName(QStringLiteral("lab_") + QString::fromLatin1(n.box));
+        label->setFont(font);
+        auto *e = new QLineEdit(client);
+        e->setObjectName(QString::fromLatin1(n.box));
+        e->setMaxLength(pos::NoteLength);
+        e->setValidator(new SingleByteValidator(e));
+        e->setFont(font);
+        e->setGeometry(twips(2640, top, 3975, 330));
+        top += 360;
+    }
+    auto *save = new QPushButton(QStringLiteral("Detail/Note SAVE"), client);
+    save->setObjectName(QStringLiteral("cmdtxtsav"));
+    save->setFont(sansFont(8.25, true));
+    save->setGeometry(twips(3480, 7320, 2055, 495));
+    connect(save, &QPushButton::clicked, this, &frmmain::cmdtxtsav_Click);
+}
+
 QLineEdit *frmmain::box(const char *name) const
 {
     return findChild<QLineEdit *>(QString::fromLatin1(name));
@@ -305,8 +333,64 @@ void frmmain::display_pattern()
 
 void frmmain::display_setup()
 {
-    // Filled in with the parameter panel.
+    const SetupView view = decodeSetup(m_.current);
+    for (const auto &[name, text] : view.texts) {
+        if (auto *e = findChild<QLineEdit *>(name))
+            e->setText(text);
+        else if (auto *l = findChild<QLabel *>(name))
+            l->setText(text);
+    }
+    Canvas &c = picascan_->canvas();
+    for (Overlay o : view.overlays) {
+        switch (o) {
+        case Overlay::Gate1:
+            drawGateLine(c, boxText("txtstart"), boxText("txtend"), boxText("txtlevel"));
+            break;
+        case Overlay::Gate2:
+            drawGateLine(c, boxText("txtstart2"), boxText("txtend2"), boxText("txtlevel2"));
+            break;
+        case Overlay::DacCurve:
+            display_DAC();
+            break;
+        case Overlay::Dac614Curves:
+            display_DAC614();
+            break;
+        }
+    }
     cal_grt();
+}
+
+void frmmain::display_DAC()
+{
+    drawDacCurve(picascan_->canvas(), m_.current);
+    picascan_->refresh();
+}
+
+void frmmain::display_DAC614()
+{
+    drawDac614Curves(picascan_->canvas(), m_.current);
+    picascan_->refresh();
+}
+
+void frmmain::lstmem_DblClick()
+{
+    for (int s = 0; s < lstmem_->count(); ++s) {
+        if (!lstmem_->item(s)->isSelected())
+            continue;
+        m_.current = m_.store[s];
+        display_pattern();
+        display_setup();
+        m_.shownSlot = std::int16_t(s);
+        return;
+    }
+}
+
+void frmmain::cmdtxtsav_Click()
+{
+    QStringList texts;
+    for (const NoteField &n : noteFields())
+        texts << boxText(n.box);
+    saveNotes(m_.store[m_.shownSlot], texts);
 }
 
 void frmmain::cal_grt()

@@ -34,7 +34,15 @@ public:
 
     void display_pattern();
     void display_setup();
+    void display_DAC();
+    void display_DAC614();
     void cal_grt();
+
+    // Shows the first selected memory from the top and makes its slot the
+    // shown slot; nothing when no entry is selected.
+    void lstmem_DblClick();
+    // Writes the note boxes into the shown slot.
+    void cmdtxtsav_Click();
 
     // Ends the program at once: port released, every window closed.
     void endProgram();
@@ -59,6 +67,7 @@ protected:
 private:
     void buildMenus();
     void buildPanel(QWidget *client);
+    void buildNotes(QWidget *client);
     QString boxText(const char *name) const;
 
     Module1 &m_;

@@ -40,7 +40,12 @@ public:
     int drawWidth() const { return drawWidth_; }
     void setForeground(const QColor &c) { foreground_ = c; }
     QColor foreground() const { return foreground_; }
-    void setFont(const QFont &f) { font_ = f; }
+    // Text is drawn aliased too, so it is exactly the foreground colour.
+    void setFont(const QFont &f)
+    {
+        font_ = f;
+        font_.setStyleStrategy(QFont::NoAntialias);
+    }
     const QFont &font() const { return font_; }
 
     QPointF currentPoint() const { return current_; }

@@ -1,0 +1,40 @@
+#include "display/dac.h"
+
+namespace vextrum {
+
+void drawCurvePass(Canvas &canvas, const Record &record, double divisor)
+{
+    double x = 0;
+    bool connected = false;
+    for (int p = pos::DacFirst; p <= pos::DacLast; ++p) {
+        // Whole numbers for the DAC curve itself (divisor 1) come out the
+        // same in floating point, and nothing here can overflow.
+        double y = 210 - record[p] / divisor;
+        if (y < 10)
+            y = 10;
+        if (y > 208)
+            connected = false;
+        if (connected)
+            canvas.lineTo(x, y, kGreen);
+        if (y <= 208) {
+            canvas.moveTo(x, y);
+            connected = true;
+        }
+        x += 1;
+    }
+}
+
+void drawDacCurve(Canvas &canvas, const Record &record)
+{
+    canvas.setDrawWidth(2);
+    drawCurvePass(canvas, record, 1);
+}
+
+void drawDac614Curves(Canvas &canvas, const Record &record)
+{
+    canvas.setDrawWidth(2);
+    drawCurvePass(canvas, record, 2);
+    drawCurvePass(canvas, record, 5);
+}
+
+} // namespace vextrum

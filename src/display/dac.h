@@ -1,0 +1,18 @@
+#pragma once
+// DAC curves over the A-scan: the instrument's reference curve, and for
+// "ON 6/14" the curves at half and at one fifth of its amplitude.
+
+#include "display/canvas.h"
+#include "store/record.h"
+
+namespace vextrum {
+
+// One pass over the 251 curve values at height 210 - v / divisor. Points
+// above the top line are drawn on it; points below y = 208 are gaps that
+// break the curve, and a run's first point only sets the current point.
+void drawCurvePass(Canvas &canvas, const Record &record, double divisor);
+
+void drawDacCurve(Canvas &canvas, const Record &record);   // divisor 1
+void drawDac614Curves(Canvas &canvas, const Record &record); // 2, then 5
+
+} // namespace vextrum

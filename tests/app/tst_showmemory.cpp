@@ -1,0 +1,176 @@
+// Showing a stored memory: the double-click, the panel's boxes, the
+// overlays on the picture, and the notes written back.
+#include "common/program.h"
+#include "display/picturebox.h"
+#include "display/setupfields.h"
+#include "link/replybuilder.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+using namespace vextrum;
+
+namespace {
+
+QColor at(frmmain &w, double x, double y)
+{
+    const Canvas &c = w.picascan()->canvas();
+    return w.picascan()->image().pixelColor(c.toPixel(x), c.toPixel(y));
+}
+
+Record memoryWith(int number, const QString &operatorNote)
+{
+    Record r = emptyRecord();
+    for (int k = 0; k <= 250; ++k)
+        r[k] = std::int16_t(k % 20 == 0 ? 60 : 0);
+    setRecordText(r, 358, QStringLiteral("%1").arg(number, 3, 10, QLatin1Char('0')));
+    setRecordText(r, 267, u"100    ");
+    setRecordText(r, 281, u"0.0    ");
+    setRecordText(r, 295, u"ON     ");
+    setRecordText(r, 302, u"30%    ");
+    setRecordText(r, 309, u"70%    ");
+    setRecordText(r, 316, u"40%    ");
+    setRecordText(r, 323, u"OFF    ");
+    setRecordText(r, 411, u"ON 6/14");
+    for (int j = 0; j <= 250; ++j)
+        r[pos::DacFirst + j] = 200;
+    setRecordText(r, 1010, operatorNote);
+    return r;
+}
+
+} // namespace
+
+class tst_showmemory : public QObject
+{
+    Q_OBJECT
+private slots:
+    void panelShowsStartTexts();
+    void doubleClickShowsLowestSelected();
+    void doubleClickWithNothingSelected();
+    void neverCapturedSlotShowsStartContents();
+    void sampleMemoriesShowWithoutFault();
+    void notesSaveIntoShownSlot();
+    void noteBoxesTakeTwentySingleByteCharacters();
+};
+
+void tst_showmemory::panelShowsStartTexts()
+{
+    Program p;
+    for (const SetupField &f : setupFields())
+        QCOMPARE(p.main->box(f.box)->text(), QString::fromLatin1(f.start));
+    QCOMPARE(p.main->findChild<QLabel *>(QStringLiteral("labdac"))->text(), QStringLiteral("DAC"));
+    QCOMPARE(p.main->findChild<QLabel *>(QStringLiteral("txttmdt"))->text(),
+             QStringLiteral("Tm: 7:55  Dt: 28/4/2003"));
+    QCOMPARE(p.main->box("txtmeapo1")->text(), QString());
+}
+
+void tst_showmemory::doubleClickShowsLowestSelected()
+{
+    Program p;
+    p.m->store[2] = memoryWith(3, QStringLiteral("JOHN"));
+    p.m->store[7] = memoryWith(8, QStringLiteral("MARY"));
+    p.main->show();
+    p.doubleClick(2, Qt::NoModifier);
+    p.doubleClick(7, Qt::ControlModifier); // 3 and 8 selected, 8 clicked
+    QCOMPARE(p.main->lstmem()->selectedItems().size(), 2);
+    QCOMPARE(p.m->shownSlot, std::int16_t(2));
+    QCOMPARE(p.m->current, p.m->store[2]);
+    QCOMPARE(p.main->box("txtmemno")->text(), QStringLiteral("003    "));
+    QCOMPARE(p.main->box("txtopname")->text(), QStringLiteral("JOHN                "));
+    QCOMPARE(p.main->box("txtent")->text(), QStringLiteral("ENTER"));
+    // Gate 1 at y = 130 from x = 75 to 250; DAC at the top line, the half
+    // and fifth curves at 110 and 170; scale labels under the trace.
+    QCOMPARE(at(*p.main, 150, 130), kGreen);
+    QCOMPARE(at(*p.main, 150, 10), kGreen);
+    QCOMPARE(at(*p.main, 150, 170), kGreen);
+    QCOMPARE(at(*p.main, 150, 110), kGreen);
+    const QImage &img = p.main->picascan()->image();
+    bool labels = false;
+    for (int x = 0; x < img.width(); ++x)
+        for (int y = p.main->picascan()->canvas().toPixel(216); y < img.height(); ++y)
+            labels |= img.pixelColor(x, y) == kBlack;
+    QVERIFY(labels);
+}
+
+void tst_showmemory::doubleClickWithNothingSelected()
+{
+    Program p;
+    const Record before = p.m->current;
+    p.main->lstmem()->clearSelection();
+    p.main->lstmem_DblClick();
+    QCOMPARE(p.m->current, before);
+    QCOMPARE(p.m->shownSlot, std::int16_t(0));
+}
+
+void tst_showmemory::neverCapturedSlotShowsStartContents()
+{
+    Program p;
+    p.main->show();
+    p.doubleClick(41, Qt::NoModifier);
+    QCOMPARE(p.m->shownSlot, std::int16_t(41));
+    QCOMPARE(p.main->box("txtrange")->text(), QStringLiteral("       "));
+    QCOMPARE(p.main->box("txtopname")->text(), QString());
+    QCOMPARE(at(*p.main, 100, 210), kGreen); // a flat trace on the baseline
+}
+
+void tst_showmemory::sampleMemoriesShowWithoutFault()
+{
+    Program p;
+    const QList<Record> samples = sampleMemories();
+    QVERIFY(!samples.isEmpty());
+    for (const Record &r : samples) {
+        p.m->current = r;
+        p.main->display_pattern();
+        p.main->display_setup();
+        QCOMPARE(readNumber(p.main->box("txtmemno")->text()), ownNumber(r));
+    }
+}
+
+void tst_showmemory::notesSaveIntoShownSlot()
+{
+    Program p;
+    p.m->store[4] = memoryWith(5, QStringLiteral("JOHN SMITH"));
+    p.main->show();
+    p.doubleClick(4, Qt::NoModifier);
+    QLineEdit *op = p.main->box("txtopname");
+    QLineEdit *remark = p.main->box("txtremark");
+    op->clear();
+    QTest::keyClicks(op, QStringLiteral("JOE"));
+    remark->setText(QStringLiteral("ABCDEFGHIJKLMNOPQRST"));
+    QTest::mouseClick(p.main->findChild<QPushButton *>(QStringLiteral("cmdtxtsav")), Qt::LeftButton);
+    // A shorter note replaces the whole field: no tail of the old one.
+    QCOMPARE(recordText(p.m->store[4], 1010, 20), QStringLiteral("JOE                 "));
+    QCOMPARE(recordText(p.m->store[4], 1070, 20), QStringLiteral("ABCDEFGHIJKLMNOPQRST"));
+    // Empty boxes leave their fields; the current record keeps the old notes.
+    QCOMPARE(recordText(p.m->store[4], 1030, 20), QString(20, QLatin1Char(' ')));
+    QCOMPARE(recordText(p.m->current, 1010, 20), QStringLiteral("JOHN SMITH          "));
+
+    // All four boxes empty: nothing changes.
+    const Record before = p.m->store[4];
+    for (const char *b : {"txtopname", "txtraw", "txtaxno", "txtremark"})
+        p.main->box(b)->clear();
+    p.main->cmdtxtsav_Click();
+    QCOMPARE(p.m->store[4], before);
+}
+
+void tst_showmemory::noteBoxesTakeTwentySingleByteCharacters()
+{
+    Program p;
+    QLineEdit *op = p.main->box("txtopname");
+    QTest::keyClicks(op, QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVW"));
+    QCOMPARE(op->text(), QStringLiteral("ABCDEFGHIJKLMNOPQRST"));
+    op->clear();
+    for (const QString &ch : {QStringLiteral("R"), QString::fromUtf8("é"), QString::fromUtf8("€"), QStringLiteral("x")}) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, ch);
+        QApplication::sendEvent(op, &press);
+    }
+    QCOMPARE(op->text(), QString::fromUtf8("Réx")); // the euro sign has no single-byte code
+    // Before any memory was shown the notes go to slot 0.
+    p.main->cmdtxtsav_Click();
+    QCOMPARE(p.m->store[0][1011], std::int16_t(0xE9));
+}
+
+QTEST_MAIN(tst_showmemory)
+#include "tst_showmemory.moc"

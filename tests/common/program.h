@@ -1,0 +1,44 @@
+#pragma once
+// A fresh program for a window test: a temporary working directory with
+// dfd.cfg naming port 1, a pseudo-terminal as COM1, Module1 and the main
+// window after Form_Load.
+
+#include "app/frmmain.h"
+#include "common/workdir.h"
+#include "link/ptypair.h"
+
+#include <QFile>
+#include <QListWidget>
+#include <QTest>
+#include <memory>
+
+struct Program
+{
+    TempWorkDir dir;
+    vextrum::PtyPair instrument;
+    std::unique_ptr<Module1> m = std::make_unique<Module1>();
+    MessageLog log;
+    std::unique_ptr<frmmain> main;
+
+    Program()
+    {
+        qputenv("VEXTRUM_COM1", instrument.slavePath().toLocal8Bit());
+        QFile cfg(QStringLiteral("dfd.cfg"));
+        if (cfg.open(QIODevice::WriteOnly))
+            cfg.write("1\r\n");
+        cfg.close();
+        log.attach(*m);
+        main = std::make_unique<frmmain>(*m);
+        main->Form_Load();
+    }
+
+    // Double-clicks entry `row` as a user would: click, then double-click
+    // on the viewport at the item's rectangle.
+    void doubleClick(int row, Qt::KeyboardModifiers modifiers = Qt::ControlModifier)
+    {
+        QListWidget *list = main->lstmem();
+        const QRect r = list->visualItemRect(list->item(row));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers, r.center());
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, modifiers, r.center());
+    }
+};
