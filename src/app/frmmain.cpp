@@ -11,6 +11,7 @@
 #include "files/portconfig.h"
 #include "link/commport.h"
 #include "link/frames.h"
+#include "link/replyreceiver.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -20,8 +21,12 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTimer>
+
+#include <cmath>
 
 using namespace vextrum;
 
@@ -98,6 +103,8 @@ frmmain::frmmain(Module1 &m, QWidget *parent) : QMainWindow(parent), m_(m)
     tmrwt_->setObjectName(QStringLiteral("tmrwt"));
     tmrwt_->setInterval(kReplyTimeoutMs);
     tmrwt_->setSingleShot(true);
+    tmrwt_->setTimerType(Qt::PreciseTimer);
+    connect(tmrwt_, &QTimer::timeout, this, &frmmain::tmrwt_Timer);
 
     caption(client, QStringLiteral("A  Scan"), twips(3600, 0, 975, 375));
     picascan_ = new PictureBox(makeAscanCanvas(), client);
@@ -116,6 +123,39 @@ frmmain::frmmain(Module1 &m, QWidget *parent) : QMainWindow(parent), m_(m)
     buildNotes(client);
     connect(lstmem_, &QListWidget::itemDoubleClicked, this, &frmmain::lstmem_DblClick);
     buildMenus();
+
+    status_ = new QLabel(this);
+    status_->setObjectName(QStringLiteral("capturestatus"));
+    progress_ = new QProgressBar(this);
+    progress_->setObjectName(QStringLiteral("captureprogress"));
+    progress_->setMaximumWidth(200);
+    progress_->hide();
+    statusBar()->addWidget(status_, 1);
+    statusBar()->addPermanentWidget(progress_);
+
+    capture_ = new CaptureRun(m_, *comm_, *tmrwt_, *this, this);
+    connect(cmdcapture_, &QPushButton::clicked, this, &frmmain::cmdcapture_Click);
+    connect(capture_, &CaptureRun::requesting, this, [this](int memory, int index, int total) {
+        status_->setText(tr("Requesting Mem %1 (%2 of %3)").arg(memory).arg(index).arg(total));
+        progress_->setRange(0, total);
+        progress_->setValue(index - 1);
+        progress_->show();
+    });
+    connect(capture_, &CaptureRun::finished, this, [this] {
+        status_->setText(tr("Capture finished"));
+        progress_->hide();
+        updateCaptureButton();
+    });
+    connect(capture_, &CaptureRun::aborted, this, [this] {
+        status_->setText(tr("Capture stopped: the serial port went away"));
+        progress_->hide();
+        updateCaptureButton();
+    });
+    passive_ = new ReplyReceiver(*comm_, m_.rxBuffer, this);
+    connect(passive_, &ReplyReceiver::finished, this, &frmmain::passiveReplyFinished);
+    connect(comm_, &CommPort::onComm, this, &frmmain::Comm1_OnComm);
+    connect(comm_, &CommPort::portLost, this, &frmmain::portLost);
+
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
@@ -416,4 +456,118 @@ void frmmain::closeEvent(QCloseEvent *event)
 {
     event->accept();
     endProgram();
+}
+
+// --- Capture ---------------------------------------------------------
+
+int frmmain::entryCount() const
+{
+    return lstmem_->count();
+}
+
+bool frmmain::entrySelected(int entry) const
+{
+    const QListWidgetItem *item = lstmem_->item(entry);
+    return item && item->isSelected();
+}
+
+void frmmain::markCaptured(int entry)
+{
+    if (QListWidgetItem *item = lstmem_->item(entry)) {
+        item->setText(entryText(entry, true));
+        item->setSelected(false);
+    }
+}
+
+void frmmain::showCurrent()
+{
+    display_pattern();
+    display_setup();
+}
+
+void frmmain::updateCaptureButton()
+{
+    cmdcapture_->setEnabled(!capture_->isRunning() && !passive_->isReading());
+}
+
+void frmmain::cmdcapture_Click()
+{
+    if (capture_->isRunning() || passive_->isReading())
+        return; // one reader on the port at a time
+    if (!comm_->isOpen()) {
+        MsgBox(m_, this, tr("The serial port is not open: choose the instrument's port under Option."),
+               QStringLiteral("Capture"));
+        return;
+    }
+    cmdcapture_->setEnabled(false);
+    capture_->start();
+}
+
+void frmmain::getascan()
+{
+    for (const QByteArray &f : memoryRequest(m_.requestedMemory))
+        comm_->output(f);
+    picascan_->canvas().clear();
+    picascan_->refresh();
+    m_.timedOut = false;
+    tmrwt_->start();
+}
+
+void frmmain::Unfreez()
+{
+    for (const QByteArray &f : unfreezeSequence())
+        comm_->output(f);
+}
+
+void frmmain::tmrwt_Timer()
+{
+    m_.timedOut = true;
+    tmrwt_->stop();
+}
+
+void frmmain::Comm1_OnComm(int event)
+{
+    if (m_.capturing || capture_->isRunning() || passive_->isReading())
+        return;
+    if (event != CommPort::kEventReceive)
+        return;
+    comm_->setInputLen(1);
+    if (comm_->inBufferCount() == 0)
+        return;
+    const QByteArray b = comm_->input();
+    if (b.size() != 1 || std::uint8_t(b[0]) != 255) {
+        // One byte a notification; what is left gets a notification of
+        // its own, as if it had arrived on its own.
+        if (comm_->inBufferCount() > 0)
+            QTimer::singleShot(0, this, [this] { Comm1_OnComm(CommPort::kEventReceive); });
+        return;
+    }
+    updateCaptureButton();
+    passive_->begin(m_.current);
+    updateCaptureButton();
+}
+
+void frmmain::passiveReplyFinished(bool complete)
+{
+    updateCaptureButton();
+    if (!complete)
+        return; // a reply cut short is never filed
+    const double k = ownNumber(m_.current);
+    if (k < 1 || k > kMemoryCount || k != std::floor(k))
+        return;
+    const int slot = int(k) - 1;
+    markCaptured(slot);
+    m_.store[slot] = m_.current;
+    display_pattern();
+    display_setup();
+    tmrwt_->stop();
+    m_.timedOut = false;
+    status_->setText(tr("Mem %1 received").arg(slot + 1));
+}
+
+void frmmain::portLost(const QString &reason)
+{
+    updateCaptureButton();
+    MsgBox(m_, this, tr("The serial port went away (%1): choose the port again under Option.").arg(reason),
+           QStringLiteral("Capture"));
 }

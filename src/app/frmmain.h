@@ -4,6 +4,7 @@
 // logic it calls lives in the store, link, display and files libraries.
 
 #include "app/module1.h"
+#include "link/capture.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -14,14 +15,17 @@ class QListWidget;
 class QPushButton;
 class QTimer;
 class QAction;
+class QLabel;
+class QProgressBar;
 class frmoption;
 
 namespace vextrum {
 class CommPort;
 class PictureBox;
+class ReplyReceiver;
 } // namespace vextrum
 
-class frmmain : public QMainWindow
+class frmmain : public QMainWindow, private vextrum::CaptureHost
 {
     Q_OBJECT
 public:
@@ -43,6 +47,16 @@ public:
     void lstmem_DblClick();
     // Writes the note boxes into the shown slot.
     void cmdtxtsav_Click();
+
+    // Capture of the selected memories, and the instrument's own sending.
+    void cmdcapture_Click();
+    void getascan() override;
+    void Unfreez() override;
+    void tmrwt_Timer();
+    void Comm1_OnComm(int event);
+    bool capturing() const { return m_.capturing || capture_->isRunning(); }
+    vextrum::CaptureRun &captureRun() { return *capture_; }
+    vextrum::ReplyReceiver &receivePath() { return *passive_; }
 
     // Ends the program at once: port released, every window closed.
     void endProgram();
@@ -69,6 +83,15 @@ private:
     void buildPanel(QWidget *client);
     void buildNotes(QWidget *client);
     QString boxText(const char *name) const;
+    void passiveReplyFinished(bool complete);
+    void portLost(const QString &reason);
+    void updateCaptureButton();
+
+    // CaptureHost
+    int entryCount() const override;
+    bool entrySelected(int entry) const override;
+    void markCaptured(int entry) override;
+    void showCurrent() override;
 
     Module1 &m_;
     vextrum::CommPort *comm_ = nullptr;
@@ -77,5 +100,9 @@ private:
     QTimer *tmrwt_ = nullptr;
     vextrum::PictureBox *picascan_ = nullptr;
     QPointer<frmoption> option_;
+    vextrum::CaptureRun *capture_ = nullptr;
+    vextrum::ReplyReceiver *passive_ = nullptr;
+    QLabel *status_ = nullptr;
+    QProgressBar *progress_ = nullptr;
     bool ending_ = false;
 };

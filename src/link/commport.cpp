@@ -51,6 +51,7 @@ CommPort::CommPort(QObject *parent) : QObject(parent)
         if (polling_)
             return; // a reader is asking for the count right now
         drain();
+        emit dataArrived();
         if (threshold_ > 0 && pending_.size() >= threshold_)
             emit onComm(kEventReceive);
     });

@@ -65,6 +65,9 @@ public:
 
 signals:
     void onComm(int event);
+    // Bytes arrived, whatever the threshold: what the program's own
+    // readers wait on while notifications are off.
+    void dataArrived();
     // The device went away under an open port (a USB adapter pulled out).
     void portLost(const QString &reason);
 
