@@ -7,6 +7,9 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <memory>
+
+class QPrinter;
 
 // Lets tests see messages instead of a box waiting for a click.
 using MessageHook = std::function<void(const QString &title, const QString &text)>;
@@ -21,6 +24,10 @@ struct Module1
     int requestedMemory = 0;          // memory the Capture is asking for
     bool timedOut = false;            // set by the reply timer's tick
     bool capturing = false;           // a Capture run owns the port
+
+    // The current printer, chosen in PrintSetup; every report goes to it.
+    // Made on first use.
+    std::shared_ptr<QPrinter> printer;
 
     MessageHook messageHook;          // set: messages go here, not on screen
 };
