@@ -1,0 +1,82 @@
+// Capture of 20 memories from the instrument simulator (a separate
+// process, at the real line rate): wall time against the time the bytes
+// need on the line, and the processor time the program used meanwhile.
+#include "app/frmmain.h"
+#include "link/frames.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QListWidget>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <memory>
+#include <sys/resource.h>
+
+namespace {
+double cpuSeconds()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_utime.tv_sec + u.ru_utime.tv_usec / 1e6 + u.ru_stime.tv_sec + u.ru_stime.tv_usec / 1e6;
+}
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int memories = argc > 1 ? std::atoi(argv[1]) : 20;
+    const int delayMs = 50; // the simulated instrument's own delay before each reply
+
+    QProcess sim;
+    sim.start(QCoreApplication::applicationDirPath() + QStringLiteral("/../vextrum-sim"),
+              {QStringLiteral("--delay"), QString::number(delayMs)});
+    if (!sim.waitForStarted() || !sim.waitForReadyRead(5000)) {
+        std::fprintf(stderr, "bench_capture: vextrum-sim did not start\n");
+        return 1;
+    }
+    const QByteArray line = sim.readLine().trimmed();
+    qputenv("VEXTRUM_COM1", line.mid(line.indexOf('=') + 1));
+
+    QTemporaryDir dir;
+    QDir::setCurrent(dir.path());
+    QFile cfg(QStringLiteral("dfd.cfg"));
+    cfg.open(QIODevice::WriteOnly);
+    cfg.write("1\r\n");
+    cfg.close();
+
+    auto m = std::make_unique<Module1>();
+    m->messageHook = [](const QString &title, const QString &text) {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
+    };
+    frmmain w(*m);
+    w.Form_Load();
+    for (int i = 0; i < memories; ++i)
+        w.lstmem()->item(i)->setSelected(true);
+
+    QElapsedTimer wall;
+    const double cpu0 = cpuSeconds();
+    wall.start();
+    w.cmdcapture_Click();
+    QObject::connect(&w.captureRun(), &vextrum::CaptureRun::finished, &app, &QCoreApplication::quit);
+    app.exec();
+    const double wallS = wall.nsecsElapsed() / 1e9;
+    const double cpuS = cpuSeconds() - cpu0;
+
+    int filed = 0;
+    for (int i = 0; i < memories; ++i)
+        filed += w.lstmem()->item(i)->text().endsWith(QLatin1Char('*'));
+    const double replyBytes = 1574.0; // one reply without fill
+    const double lineS = memories * replyBytes / vextrum::kLineBytesPerSecond;
+    const double expectedS = lineS + memories * delayMs / 1000.0;
+    std::printf("captured %d of %d memories\n", filed, memories);
+    std::printf("wall %.2f s, line time %.2f s, line time + instrument delays %.2f s (wall over that: %+.1f%%)\n",
+                wallS, lineS, expectedS, 100.0 * (wallS - expectedS) / expectedS);
+    std::printf("processor %.3f s = %.2f%% of wall\n", cpuS, 100.0 * cpuS / wallS);
+    sim.kill();
+    sim.waitForFinished();
+    return filed == memories ? 0 : 1;
+}
