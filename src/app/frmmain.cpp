@@ -6,7 +6,9 @@
 #include "display/picturebox.h"
 #include "display/setupfields.h"
 #include "display/setupview.h"
+#include "files/frmopen.h"
 #include "files/frmoption.h"
+#include "files/frmsave.h"
 #include "files/notes.h"
 #include "files/portconfig.h"
 #include "link/commport.h"
@@ -178,9 +180,11 @@ void frmmain::buildMenus()
         return a;
     };
     QMenu *file = addMenu("mnufile", QStringLiteral("File"));
-    addItem(file, "mnunew", QStringLiteral("New"));
-    addItem(file, "mnuopen", QStringLiteral("Open"));
-    addItem(file, "mnusave", QStringLiteral("Save"));
+    addItem(file, "mnunew", QStringLiteral("New")); // no action
+    connect(addItem(file, "mnuopen", QStringLiteral("Open")), &QAction::triggered, this,
+            [this] { showWindow(QStringLiteral("frmopen")); });
+    connect(addItem(file, "mnusave", QStringLiteral("Save")), &QAction::triggered, this,
+            [this] { showWindow(QStringLiteral("frmsave")); });
     addItem(file, "mnupsetup", QStringLiteral("PrintSetup"));
     addItem(file, "mnuprint", QStringLiteral("Print"));
     QAction *exit = addItem(file, "mnuexit", QStringLiteral("Exit"));
@@ -357,12 +361,29 @@ void frmmain::flushInput()
 frmoption *frmmain::showOption()
 {
     if (!option_) {
-        option_ = new frmoption(m_, *this);
+        option_ = new frmoption(m_, *this, this);
         option_->show();
     }
     option_->raise();
     option_->activateWindow();
     return option_;
+}
+
+QWidget *frmmain::showWindow(const QString &name)
+{
+    QPointer<QWidget> &w = windows_[name];
+    if (!w) {
+        if (name == QLatin1String("frmopen"))
+            w = new frmopen(m_, *this, this);
+        else if (name == QLatin1String("frmsave"))
+            w = new frmsave(m_, *this, this);
+        else
+            return nullptr;
+        w->show();
+    }
+    w->raise();
+    w->activateWindow();
+    return w;
 }
 
 void frmmain::display_pattern()

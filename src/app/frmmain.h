@@ -7,6 +7,7 @@
 #include "link/capture.h"
 
 #include <QMainWindow>
+#include <QHash>
 #include <QPointer>
 
 class QLabel;
@@ -74,6 +75,8 @@ public:
 
     // Opens the port selection window, or brings an open one to the front.
     frmoption *showOption();
+    // The same for the other windows of the menu bar.
+    QWidget *showWindow(const QString &name);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -100,6 +103,7 @@ private:
     QTimer *tmrwt_ = nullptr;
     vextrum::PictureBox *picascan_ = nullptr;
     QPointer<frmoption> option_;
+    QHash<QString, QPointer<QWidget>> windows_;
     vextrum::CaptureRun *capture_ = nullptr;
     vextrum::ReplyReceiver *passive_ = nullptr;
     QLabel *status_ = nullptr;

@@ -25,6 +25,8 @@ struct Module1
     bool timedOut = false;            // set by the reply timer's tick
     bool capturing = false;           // a Capture run owns the port
 
+    QString openDirectory;            // where File, Open was last left
+
     // The current printer, chosen in PrintSetup; every report goes to it.
     // Made on first use.
     std::shared_ptr<QPrinter> printer;

@@ -1,0 +1,66 @@
+#pragma once
+// Drive, directory and file lists for the Save and Open windows, built on
+// QFileSystemModel. Moving through them never changes the program's
+// working directory.
+
+#include <QComboBox>
+#include <QListView>
+#include <QTreeView>
+
+class QFileSystemModel;
+
+namespace vextrum {
+
+// The drives of the machine ("/" alone on Linux).
+class DriveList : public QComboBox
+{
+    Q_OBJECT
+public:
+    explicit DriveList(QWidget *parent = nullptr);
+    void setDriveOf(const QString &path); // shows the drive holding path
+    QString drive() const;
+
+signals:
+    void driveChosen(const QString &root);
+};
+
+// A directory tree; path() is the directory it stands on.
+class DirList : public QTreeView
+{
+    Q_OBJECT
+public:
+    explicit DirList(QWidget *parent = nullptr);
+    QString path() const { return path_; }
+    void setPath(const QString &path);
+
+signals:
+    void pathChanged(const QString &path);
+
+private:
+    QFileSystemModel *model_;
+    QString path_;
+};
+
+// The files of one directory matching a pattern such as "*.dat".
+class FileList : public QListView
+{
+    Q_OBJECT
+public:
+    explicit FileList(QWidget *parent = nullptr);
+    void setDirectory(const QString &dir);
+    QString directory() const { return dir_; }
+    void setPattern(const QString &pattern);
+    QString pattern() const { return pattern_; }
+    QStringList fileNames() const; // as listed now
+
+signals:
+    void fileClicked(const QString &name);
+    void fileDoubleClicked(const QString &name);
+
+private:
+    QFileSystemModel *model_;
+    QString dir_;
+    QString pattern_ = QStringLiteral("*.dat");
+};
+
+} // namespace vextrum

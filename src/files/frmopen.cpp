@@ -1,0 +1,122 @@
+#include "files/frmopen.h"
+
+#include "app/frmmain.h"
+#include "app/msgbox.h"
+#include "files/datafile.h"
+#include "files/filelists.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+using namespace vextrum;
+
+namespace {
+const QString kAllFiles = QStringLiteral("All Files(*.*)");
+
+// The pattern an entry of the extension box stands for.
+QString patternFor(const QString &text)
+{
+    return text == kAllFiles ? QStringLiteral("*.*") : text;
+}
+} // namespace
+
+frmopen::frmopen(Module1 &m, frmmain &main, QWidget *parent) : QWidget(parent, Qt::Window), m_(m), main_(main)
+{
+    setObjectName(QStringLiteral("frmopen"));
+    setWindowTitle(QStringLiteral("File Open"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFixedSize(420, 300);
+
+    drive_ = new DriveList(this);
+    drive_->setObjectName(QStringLiteral("Drive1"));
+    drive_->setGeometry(8, 8, 190, 24);
+    dir_ = new DirList(this);
+    dir_->setObjectName(QStringLiteral("Dir1"));
+    dir_->setGeometry(8, 38, 190, 150);
+    files_ = new FileList(this);
+    files_->setObjectName(QStringLiteral("File1"));
+    files_->setGeometry(206, 8, 206, 212);
+    ext_ = new QComboBox(this);
+    ext_->setObjectName(QStringLiteral("cmbext"));
+    ext_->setEditable(true);
+    ext_->setInsertPolicy(QComboBox::NoInsert);
+    ext_->addItems({QStringLiteral("*.dat"), QStringLiteral("*.txt"), kAllFiles});
+    ext_->setGeometry(8, 196, 190, 24);
+    path_ = new QLineEdit(this);
+    path_->setObjectName(QStringLiteral("Text1"));
+    path_->setGeometry(8, 228, 404, 24);
+    auto *ok = new QPushButton(QStringLiteral("Ok"), this);
+    ok->setObjectName(QStringLiteral("cmdok"));
+    ok->setGeometry(165, 262, 90, 28);
+
+    setTabOrder(drive_, dir_);
+    setTabOrder(dir_, files_);
+    setTabOrder(files_, ext_);
+    setTabOrder(ext_, ok);
+    setTabOrder(ok, path_);
+
+    connect(drive_, &DriveList::driveChosen, dir_, &DirList::setPath);
+    connect(dir_, &DirList::pathChanged, this, &frmopen::directoryChanged);
+    connect(files_, &FileList::fileClicked, this,
+            [this](const QString &name) { path_->setText(joinPath(files_->directory(), name)); });
+    connect(files_, &FileList::fileDoubleClicked, this, [this](const QString &name) {
+        path_->setText(joinPath(files_->directory(), name));
+        direct();
+    });
+    connect(ext_, &QComboBox::currentTextChanged, this, &frmopen::patternTyped);
+    connect(ok, &QPushButton::clicked, this, &frmopen::direct);
+
+    // Opening: back where the window was last left, else the working directory.
+    ext_->setCurrentText(QStringLiteral("*.dat"));
+    const QString start = m_.openDirectory.isEmpty() ? QDir::currentPath() : m_.openDirectory;
+    drive_->setDriveOf(start);
+    dir_->setPath(start);
+    directoryChanged(dir_->path());
+}
+
+void frmopen::directoryChanged(const QString &path)
+{
+    m_.openDirectory = path;
+    files_->setDirectory(path);
+    path_->setText(joinPath(path, QStringLiteral("temp.dat")));
+}
+
+void frmopen::patternTyped(const QString &text)
+{
+    // An entry chosen from the list stands for its pattern; typed text is
+    // the pattern itself.
+    files_->setPattern(patternFor(text));
+}
+
+void frmopen::direct()
+{
+    const QString path = path_->text();
+    close();
+    main_.raise();
+    main_.activateWindow();
+
+    const OpenResult result = readDataFile(path, m_.store);
+    if (result.status != OpenResult::CannotOpen) {
+        QListWidget *list = main_.lstmem();
+        list->clear();
+        for (int s = 0; s < kMemoryCount; ++s)
+            list->addItem(entryText(s, result.captured[s]));
+    }
+    main_.display_pattern();
+    main_.display_setup();
+    if (result.status != OpenResult::Ok)
+        MsgBox(m_, &main_, result.message(), QStringLiteral("File Open"));
+}
+
+void frmopen::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        close(); // leaves without reading anything
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}

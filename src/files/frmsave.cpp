@@ -1,0 +1,80 @@
+#include "files/frmsave.h"
+
+#include "app/frmmain.h"
+#include "app/msgbox.h"
+#include "files/datafile.h"
+#include "files/filelists.h"
+
+#include <QDir>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+using namespace vextrum;
+
+frmsave::frmsave(Module1 &m, frmmain &main, QWidget *parent) : QWidget(parent, Qt::Window), m_(m), main_(main)
+{
+    setObjectName(QStringLiteral("frmsave"));
+    setWindowTitle(QStringLiteral("File Save"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFixedSize(400, 220);
+
+    drive_ = new DriveList(this);
+    drive_->setObjectName(QStringLiteral("Drive1"));
+    drive_->setGeometry(8, 8, 200, 24);
+    dir_ = new DirList(this);
+    dir_->setObjectName(QStringLiteral("Dir1"));
+    dir_->setGeometry(8, 40, 200, 172);
+
+    auto *label = new QLabel(QStringLiteral("File Name"), this);
+    label->setObjectName(QStringLiteral("Label1"));
+    label->setGeometry(220, 40, 170, 20);
+    name_ = new QLineEdit(QStringLiteral("temp.dat"), this);
+    name_->setObjectName(QStringLiteral("txtfilename"));
+    name_->setGeometry(220, 62, 170, 24);
+    auto *ok = new QPushButton(QStringLiteral("Ok"), this);
+    ok->setObjectName(QStringLiteral("cmdsaveok"));
+    ok->setGeometry(220, 100, 90, 28);
+    ok->setDefault(true);
+
+    // Every opening starts in the working directory, on its drive.
+    const QString cwd = QDir::currentPath();
+    drive_->setDriveOf(cwd);
+    dir_->setPath(cwd);
+    connect(drive_, &DriveList::driveChosen, dir_, &DirList::setPath);
+    connect(ok, &QPushButton::clicked, this, &frmsave::cmdsaveok_Click);
+}
+
+void frmsave::cmdsaveok_Click()
+{
+    const QString path = joinPath(dir_->path(), name_->text());
+    QString error;
+    int changed = 0;
+    if (name_->text().isEmpty()) {
+        MsgBox(m_, this, QStringLiteral("The file can't be saved: no file name is given."), QStringLiteral("File Save"));
+        return;
+    }
+    if (!writeDataFile(path, m_.store, &error, &changed)) {
+        MsgBox(m_, this, QStringLiteral("The file can't be saved: %1 (%2)").arg(error, QDir::toNativeSeparators(path)),
+               QStringLiteral("File Save"));
+        return; // the window stays for another try
+    }
+    if (changed > 0)
+        MsgBox(m_, this,
+               QStringLiteral("%1 value(s) did not fit a field of the file and were saved as the nearest that fits.")
+                   .arg(changed),
+               QStringLiteral("File Save"));
+    close();
+    main_.raise();
+    main_.activateWindow();
+}
+
+void frmsave::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        close(); // leaves without writing anything
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}

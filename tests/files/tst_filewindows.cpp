@@ -1,0 +1,278 @@
+// The Save and Open windows driven by their controls in a temporary
+// working directory.
+#include "common/program.h"
+#include "files/datafile.h"
+#include "files/filelists.h"
+#include "files/frmopen.h"
+#include "files/frmsave.h"
+#include "link/replybuilder.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+using namespace vextrum;
+
+namespace {
+
+template <typename T>
+T *openWindow(Program &p, const char *menu)
+{
+    p.main->findChild<QAction *>(QString::fromLatin1(menu))->trigger();
+    return p.main->findChild<T *>();
+}
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+} // namespace
+
+class tst_filewindows : public QObject
+{
+    Q_OBJECT
+private slots:
+    void saveWritesTheStore();
+    void saveIntoAnotherDirectory();
+    void saveFailuresKeepTheWindow();
+    void saveTellsOfChangedValues();
+    void escLeavesWithoutWriting();
+    void openReadsItBack();
+    void openMissingFileChangesNothing();
+    void openShortFileAndText();
+    void extensionBoxFiltersFiles();
+    void fileListClickAndRememberedDirectory();
+    void notesTravelIntoTheFile();
+};
+
+void tst_filewindows::saveWritesTheStore()
+{
+    Program p;
+    auto *w = openWindow<frmsave>(p, "mnusave");
+    QVERIFY(w);
+    QCOMPARE(w->windowTitle(), QStringLiteral("File Save"));
+    QCOMPARE(w->findChild<QLineEdit *>(QStringLiteral("txtfilename"))->text(), QStringLiteral("temp.dat"));
+    QCOMPARE(w->findChild<DirList *>(QStringLiteral("Dir1"))->path(), QDir::currentPath());
+    QVERIFY(w->findChild<DriveList *>(QStringLiteral("Drive1")));
+    // A second Save from the menu brings the same window forward.
+    QCOMPARE(openWindow<frmsave>(p, "mnusave"), w);
+
+    const Store before = p.m->store;
+    QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("cmdsaveok")), Qt::LeftButton);
+    const QByteArray bytes = fileBytes(p.dir.file(QStringLiteral("temp.dat")));
+    QCOMPARE(bytes.size(), 880000);
+    QCOMPARE(bytes.left(8), QByteArray("0   0   "));
+    QCOMPARE(bytes.mid(4 * 261, 4), QByteArray("32  "));
+    QVERIFY(p.m->store == before);
+    QVERIFY(p.log.messages.isEmpty());
+    QTRY_VERIFY(!p.main->findChild<frmsave *>());
+}
+
+void tst_filewindows::saveIntoAnotherDirectory()
+{
+    Program p;
+    QVERIFY(QDir().mkdir(QStringLiteral("jobs")));
+    auto *w = openWindow<frmsave>(p, "mnusave");
+    w->findChild<DirList *>(QStringLiteral("Dir1"))->setPath(p.dir.file(QStringLiteral("jobs")));
+    auto *name = w->findChild<QLineEdit *>(QStringLiteral("txtfilename"));
+    name->setText(QStringLiteral("weld"));
+    w->cmdsaveok_Click();
+    QCOMPARE(fileBytes(p.dir.file(QStringLiteral("jobs/weld"))).size(), 880000); // no extension added
+    QCOMPARE(QDir::currentPath(), p.dir.path()); // the working directory stays
+    // Each opening reads "temp.dat" again.
+    QTRY_VERIFY(!p.main->findChild<frmsave *>());
+    w = openWindow<frmsave>(p, "mnusave");
+    QCOMPARE(w->findChild<QLineEdit *>(QStringLiteral("txtfilename"))->text(), QStringLiteral("temp.dat"));
+}
+
+void tst_filewindows::saveFailuresKeepTheWindow()
+{
+    Program p;
+    auto *w = openWindow<frmsave>(p, "mnusave");
+    w->findChild<QLineEdit *>(QStringLiteral("txtfilename"))->clear();
+    w->cmdsaveok_Click();
+    QCOMPARE(p.log.count(QStringLiteral("File Save")), 1);
+    QVERIFY(w->isVisible());
+
+    w->findChild<QLineEdit *>(QStringLiteral("txtfilename"))->setText(QStringLiteral("a.dat"));
+    w->findChild<DirList *>(QStringLiteral("Dir1"))->setPath(p.dir.file(QStringLiteral("missing/dir")));
+    w->cmdsaveok_Click();
+    QCOMPARE(p.log.count(QStringLiteral("File Save")), 2);
+    QVERIFY(p.log.messages.last().second.contains(QStringLiteral("a.dat")));
+    QVERIFY(w->isVisible());
+}
+
+void tst_filewindows::saveTellsOfChangedValues()
+{
+    Program p;
+    p.m->store[3][5] = 1000;
+    p.m->store[3][6] = -500;
+    auto *w = openWindow<frmsave>(p, "mnusave");
+    w->cmdsaveok_Click();
+    QCOMPARE(p.log.messages.size(), 1);
+    QVERIFY(p.log.messages[0].second.startsWith(QStringLiteral("2 ")));
+    const QByteArray bytes = fileBytes(p.dir.file(QStringLiteral("temp.dat")));
+    QCOMPARE(bytes.mid(4 * (3 * 1100 + 5), 8), QByteArray("999 -99 "));
+    QCOMPARE(p.m->store[3][5], std::int16_t(1000)); // the store is not changed
+}
+
+void tst_filewindows::escLeavesWithoutWriting()
+{
+    Program p;
+    auto *save = openWindow<frmsave>(p, "mnusave");
+    QTest::keyClick(save, Qt::Key_Escape);
+    QTRY_VERIFY(!p.main->findChild<frmsave *>());
+    QVERIFY(!QFile::exists(QStringLiteral("temp.dat")));
+    auto *open = openWindow<frmopen>(p, "mnuopen");
+    const Store before = p.m->store;
+    QTest::keyClick(open, Qt::Key_Escape);
+    QTRY_VERIFY(!p.main->findChild<frmopen *>());
+    QVERIFY(p.m->store == before);
+}
+
+void tst_filewindows::openReadsItBack()
+{
+    Program p;
+    const QList<Record> samples = sampleMemories();
+    for (int s : {0, 6, 199})
+        p.m->store[s] = samples[s];
+    p.m->store[10] = samples[3]; // carries memory 4's number: not marked in slot 10
+    openWindow<frmsave>(p, "mnusave")->cmdsaveok_Click();
+    const Store saved = p.m->store;
+
+    Program fresh; // a new program in its own directory
+    QVERIFY(QFile::copy(p.dir.file(QStringLiteral("temp.dat")), fresh.dir.file(QStringLiteral("temp.dat"))));
+    fresh.m->shownSlot = 5;
+    const Record current = fresh.m->current;
+    auto *w = openWindow<frmopen>(fresh, "mnuopen");
+    QCOMPARE(w->windowTitle(), QStringLiteral("File Open"));
+    QCOMPARE(w->findChild<QLineEdit *>(QStringLiteral("Text1"))->text(),
+             joinPath(QDir::currentPath(), QStringLiteral("temp.dat")));
+    fresh.main->lstmem()->item(3)->setSelected(true);
+    QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("cmdok")), Qt::LeftButton);
+    for (int s = 0; s < 200; ++s)
+        for (int i = 0; i < 1100; ++i)
+            QCOMPARE(fresh.m->store[s][i], saved[s][i]);
+    QCOMPARE(fresh.main->lstmem()->item(0)->text(), QStringLiteral("Mem 1 *"));
+    QCOMPARE(fresh.main->lstmem()->item(6)->text(), QStringLiteral("Mem 7 *"));
+    QCOMPARE(fresh.main->lstmem()->item(199)->text(), QStringLiteral("Mem 200 *"));
+    QCOMPARE(fresh.main->lstmem()->item(10)->text(), QStringLiteral("Mem 11"));
+    QCOMPARE(fresh.main->lstmem()->item(1)->text(), QStringLiteral("Mem 2"));
+    QVERIFY(fresh.main->lstmem()->selectedItems().isEmpty());
+    QCOMPARE(fresh.m->current, current); // the picture shows what it showed
+    QCOMPARE(fresh.m->shownSlot, std::int16_t(5));
+    QVERIFY(fresh.log.messages.isEmpty());
+    QTRY_VERIFY(!fresh.main->findChild<frmopen *>());
+}
+
+void tst_filewindows::openMissingFileChangesNothing()
+{
+    Program p;
+    p.main->lstmem()->item(2)->setText(QStringLiteral("Mem 3 *"));
+    p.m->store[2][0] = 42;
+    auto *w = openWindow<frmopen>(p, "mnuopen");
+    w->findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(p.dir.file(QStringLiteral("nothing.dat")));
+    w->direct();
+    QCOMPARE(p.main->lstmem()->item(2)->text(), QStringLiteral("Mem 3 *"));
+    QCOMPARE(p.m->store[2][0], std::int16_t(42));
+    QCOMPARE(p.log.count(QStringLiteral("File Open")), 1);
+}
+
+void tst_filewindows::openShortFileAndText()
+{
+    Program p;
+    // 1000 numbers, one a line: slot 0 from the file, its own number 001.
+    QByteArray text;
+    for (int i = 0; i < 1000; ++i)
+        text += QByteArray::number(i == 358 || i == 359 ? 48 : i == 360 ? 49 : 7) + "\n";
+    writeBytes(p.dir.file(QStringLiteral("short.txt")), text);
+    p.m->store[5][0] = 99;
+    auto *w = openWindow<frmopen>(p, "mnuopen");
+    w->findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(p.dir.file(QStringLiteral("short.txt")));
+    w->direct();
+    QCOMPARE(p.main->lstmem()->item(0)->text(), QStringLiteral("Mem 1 *"));
+    QCOMPARE(p.m->store[0][999], std::int16_t(7));
+    QCOMPARE(p.m->store[0][1000], std::int16_t(32));
+    QCOMPARE(p.m->store[5][0], std::int16_t(0));
+    QCOMPARE(p.log.count(QStringLiteral("File Open")), 1);
+    QVERIFY(p.log.messages.last().second.contains(QStringLiteral("memory 1")));
+}
+
+void tst_filewindows::extensionBoxFiltersFiles()
+{
+    Program p;
+    writeBytes(QStringLiteral("a.dat"), "1");
+    writeBytes(QStringLiteral("b.txt"), "1");
+    writeBytes(QStringLiteral("c.doc"), "1");
+    auto *w = openWindow<frmopen>(p, "mnuopen");
+    auto *files = w->findChild<FileList *>(QStringLiteral("File1"));
+    auto *ext = w->findChild<QComboBox *>(QStringLiteral("cmbext"));
+    QCOMPARE(ext->count(), 3);
+    QCOMPARE(ext->itemText(2), QStringLiteral("All Files(*.*)"));
+    QCOMPARE(ext->currentText(), QStringLiteral("*.dat"));
+    QTRY_COMPARE(files->fileNames(), QStringList{QStringLiteral("a.dat")});
+    ext->setCurrentIndex(2);
+    QCOMPARE(files->pattern(), QStringLiteral("*.*"));
+    QTRY_COMPARE(files->fileNames(), (QStringList{QStringLiteral("a.dat"), QStringLiteral("b.txt"),
+                                                  QStringLiteral("c.doc"), QStringLiteral("dfd.cfg")}));
+    ext->setEditText(QStringLiteral("*.txt"));
+    QTRY_COMPARE(files->fileNames(), QStringList{QStringLiteral("b.txt")});
+    ext->setEditText(QStringLiteral("*.d*"));
+    QTRY_COMPARE(files->fileNames(), (QStringList{QStringLiteral("a.dat"), QStringLiteral("c.doc")}));
+}
+
+void tst_filewindows::fileListClickAndRememberedDirectory()
+{
+    Program p;
+    QVERIFY(QDir().mkdir(QStringLiteral("old")));
+    writeBytes(QStringLiteral("old/x.dat"), "1");
+    auto *w = openWindow<frmopen>(p, "mnuopen");
+    // Tab order: Drive1, Dir1, File1, cmbext, cmdok, Text1.
+    QWidget *chain = w->findChild<QWidget *>(QStringLiteral("Drive1"));
+    QStringList order;
+    for (int i = 0; i < 6; ++i, chain = chain->nextInFocusChain()) {
+        while (chain->objectName().isEmpty() || chain->parentWidget() != w)
+            chain = chain->nextInFocusChain();
+        order << chain->objectName();
+    }
+    QCOMPARE(order, (QStringList{"Drive1", "Dir1", "File1", "cmbext", "cmdok", "Text1"}));
+
+    const QString old = p.dir.file(QStringLiteral("old"));
+    w->findChild<DirList *>(QStringLiteral("Dir1"))->setPath(old);
+    QCOMPARE(w->findChild<QLineEdit *>(QStringLiteral("Text1"))->text(), joinPath(old, QStringLiteral("temp.dat")));
+    auto *files = w->findChild<FileList *>(QStringLiteral("File1"));
+    QTRY_COMPARE(files->fileNames(), QStringList{QStringLiteral("x.dat")});
+    emit files->fileClicked(QStringLiteral("x.dat"));
+    QCOMPARE(w->findChild<QLineEdit *>(QStringLiteral("Text1"))->text(), joinPath(old, QStringLiteral("x.dat")));
+    w->close();
+    QTRY_VERIFY(!p.main->findChild<frmopen *>());
+    QCOMPARE(QDir::currentPath(), p.dir.path());
+    w = openWindow<frmopen>(p, "mnuopen");
+    QCOMPARE(w->findChild<DirList *>(QStringLiteral("Dir1"))->path(), old);
+}
+
+void tst_filewindows::notesTravelIntoTheFile()
+{
+    Program p;
+    p.main->lstmem()->item(4)->setSelected(true);
+    p.main->lstmem_DblClick();
+    p.main->box("txtopname")->setText(QStringLiteral("ANN"));
+    p.main->cmdtxtsav_Click();
+    openWindow<frmsave>(p, "mnusave")->cmdsaveok_Click();
+    const QByteArray bytes = fileBytes(p.dir.file(QStringLiteral("temp.dat")));
+    QCOMPARE(bytes.mid(4 * (4 * 1100 + 1010), 16), QByteArray("65  78  78  32  "));
+}
+
+QTEST_MAIN(tst_filewindows)
+#include "tst_filewindows.moc"
