@@ -1,5 +1,7 @@
 #include "app/frmmain.h"
 
+#include "app/frmabout.h"
+#include "app/frmhelp.h"
 #include "app/msgbox.h"
 #include "display/ascan.h"
 #include "display/dac.h"
@@ -195,8 +197,10 @@ void frmmain::buildMenus()
     connect(option, &QAction::triggered, this, [this] { showOption(); });
 
     QMenu *help = addMenu("mnuhelp", QStringLiteral("Help"));
-    addItem(help, "mnuhelpt", QStringLiteral("Help Topic"));
-    addItem(help, "mnuabout", QStringLiteral("About Data Capture"));
+    connect(addItem(help, "mnuhelpt", QStringLiteral("Help Topic")), &QAction::triggered, this,
+            [this] { showWindow(QStringLiteral("frmhelp")); });
+    connect(addItem(help, "mnuabout", QStringLiteral("About Data Capture")), &QAction::triggered, this,
+            [this] { showWindow(QStringLiteral("frmAbout")); });
 }
 
 void frmmain::buildPanel(QWidget *client)
@@ -377,6 +381,10 @@ QWidget *frmmain::showWindow(const QString &name)
             w = new frmopen(m_, *this, this);
         else if (name == QLatin1String("frmsave"))
             w = new frmsave(m_, *this, this);
+        else if (name == QLatin1String("frmhelp"))
+            w = new frmhelp(this);
+        else if (name == QLatin1String("frmAbout"))
+            w = new frmAbout(this);
         else
             return nullptr;
         w->show();

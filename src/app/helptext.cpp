@@ -1,0 +1,80 @@
+#include "app/helptext.h"
+
+namespace vextrum {
+
+namespace {
+const char *const kTopics[] = {
+    "1> How To Install \"Vextrum DGS\" Transfer Software.",
+    "2> How To Select Serial Port.",
+    "3> How To Transfer Data From The Galvanor-II DGS to PC.",
+    "4> How To Save/Open data File.",
+    "5> How To Print Data File.",
+    "6> How To Select Printer.",
+};
+
+// Each topic's heading as the text gives it, then its body.
+const char *const kSections[] = {
+    "1> How To Install \"Vextrum DGS\" Transfer Software.\n"
+    "        > Put the CD into the drive and run its setup file; follow the\n"
+    "          instructions on the screen.\n"
+    "        > You need full rights on the computer. Otherwise install it as\n"
+    "          administrator.\n"
+    "        > If you like, copy the folder of sample data files from the CD.\n"
+    "        > Start \"Vextrum DGS\" from the Start menu.\n"
+    "        > At the first run the program reports that the port configuration\n"
+    "          file is lost. Select the serial port that the instrument's cable\n"
+    "          is connected to. If you are not sure, try the ports one by one.\n",
+
+    "2> How To Select Serial Port.\n"
+    "        > The port chosen at the first run stays in force and is not asked\n"
+    "          for again.\n"
+    "        > To change it later, choose the Option menu, select the port and\n"
+    "          press Ok.\n",
+
+    "3> How To Transfer Data From The Galvanor-II DGS  to PC.\n"
+    "        > Connect the cable between the instrument and the computer.\n"
+    "        > Run the program, then switch the instrument on.\n"
+    "        > Select the memory numbers to transfer in the memory list and\n"
+    "          click \"CAPTURE\".\n"
+    "        > Transferred memories are marked with \"*\".\n"
+    "        > Double-click a memory number to display it.\n"
+    "        > If nothing arrives, check the cable and the port selection.\n",
+
+    "4> How To Save/Open data File\n"
+    "        > Save the captured data with File, Save.\n"
+    "        > To keep the operator name, job detail, defect detail or remark\n"
+    "          with a memory, display that memory, type them into the text\n"
+    "          boxes and click \"Note Save\". Then save the file with File, Save\n"
+    "          before leaving the program.\n"
+    "        > View stored files again with File, Open.\n",
+
+    "5> How To Print Data File.\n"
+    "        > Open the file, select the printer, select the memory numbers,\n"
+    "          then choose File, Print and follow the window.\n",
+
+    "6> How to select Printer.\n"
+    "        > Printer set-up is in the File menu (PrintSetup).\n"
+    "        > For further help, contact your supplier or the company:\n"
+    "\n"
+    "Tarvonix Instruments Mfg. Co.(P) Ltd.\n",
+};
+} // namespace
+
+QStringList helpTopics()
+{
+    QStringList topics;
+    for (const char *t : kTopics)
+        topics << QString::fromLatin1(t);
+    return topics;
+}
+
+QString helpText()
+{
+    QString text = helpTopics().join(QLatin1Char('\n')) + QLatin1Char('\n');
+    for (const char *s : kSections)
+        text += QLatin1Char('\n') + QString::fromLatin1(s);
+    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    return text;
+}
+
+} // namespace vextrum
