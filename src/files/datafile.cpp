@@ -1,0 +1,461 @@
+#include "files/datafile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace vextrum {
+
+namespace {
+
+// The 4-byte field of every value from -99 to 999, built once, so encoding
+// a file is one table look-up and one 4-byte copy per value.
+using Field = std::array<char, kFieldWidth>;
+using FieldTable = std::array<Field, kFieldMax - kFieldMin + 1>;
+
+const FieldTable &fieldTable()
+{
+    static const FieldTable table = [] {
+        FieldTable t{};
+        for (int v = kFieldMin; v <= kFieldMax; ++v) {
+            Field &f = t[std::size_t(v - kFieldMin)];
+            f.fill(' ');
+            const std::string text = std::to_string(v);
+            std::memcpy(f.data(), text.data(), text.size());
+        }
+        return t;
+    }();
+    return table;
+}
+
+inline int fitField(int v)
+{
+    return v < kFieldMin ? kFieldMin : v > kFieldMax ? kFieldMax : v;
+}
+
+} // namespace
+
+QByteArray formatField(std::int16_t v)
+{
+    const Field &f = fieldTable()[std::size_t(fitField(v) - kFieldMin)];
+    return QByteArray(f.data(), kFieldWidth);
+}
+
+EncodeResult encodeStore(const Store &store)
+{
+    EncodeResult result;
+    result.bytes = QByteArray(kDataFileSize, Qt::Uninitialized);
+    const FieldTable &table = fieldTable();
+    char *out = result.bytes.data();
+    int changed = 0;
+    for (int s = 0; s < kFileSlots; ++s) {
+        const Record &r = store[std::size_t(s)];
+        for (int i = 0; i < kFileValues; ++i) {
+            const int v = r[std::size_t(i)];
+            const int fit = fitField(v);
+            changed += fit != v;
+            std::memcpy(out, table[std::size_t(fit - kFieldMin)].data(), kFieldWidth);
+            out += kFieldWidth;
+        }
+    }
+    result.changed = changed;
+    return result;
+}
+
+bool writeDataFile(const QString &path, const Store &store, QString *error, int *changed)
+{
+    if (changed)
+        *changed = 0;
+    const auto fail = [error](const QString &why) {
+        if (error)
+            *error = why;
+        return false;
+    };
+    const QString shown = QDir::toNativeSeparators(path);
+    if (path.isEmpty())
+        return fail(QStringLiteral("No file name was given."));
+    const QFileInfo info(path);
+    if (info.fileName().isEmpty())
+        return fail(QStringLiteral("No file name was given after the folder %1.").arg(shown));
+    if (info.isDir())
+        return fail(QStringLiteral("%1 is a folder, not a file.").arg(shown));
+    if (!info.absoluteDir().exists())
+        return fail(QStringLiteral("The folder %1 does not exist.")
+                        .arg(QDir::toNativeSeparators(info.absolutePath())));
+
+    const EncodeResult encoded = encodeStore(store);
+
+    // The content goes to a temporary file beside the target, which takes
+    // the target's place only once it is complete: a full disk or a lost
+    // medium leaves any earlier file as it was.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return fail(QStringLiteral("Cannot create %1: %2.").arg(shown, file.errorString()));
+    if (file.write(encoded.bytes) != encoded.bytes.size()) {
+        const QString why = file.errorString();
+        file.cancelWriting();
+        return fail(QStringLiteral("Cannot write %1: %2.").arg(shown, why));
+    }
+    if (!file.commit())
+        return fail(QStringLiteral("Cannot write %1: %2.").arg(shown, file.errorString()));
+    if (changed)
+        *changed = encoded.changed;
+    return true;
+}
+
+QString joinPath(const QString &dir, const QString &name)
+{
+    if (dir.isEmpty())
+        return name;
+    const QChar last = dir.back();
+    if (last == QLatin1Char('/') || last == QLatin1Char('\\'))
+        return dir + name;
+    return dir + QDir::separator() + name;
+}
+
+// ---------------------------------------------------------------------------
+// Reading
+
+QString OpenResult::message() const
+{
+    const auto where = [this] {
+        return QStringLiteral("memory %1, position %2").arg(slot + 1).arg(index);
+    };
+    const auto shownItem = [this] {
+        // Printable ASCII as is; anything else (a binary file) as '?'.
+        constexpr int kShown = 24;
+        QString text;
+        for (int k = 0; k < item.size() && k < kShown; ++k) {
+            const unsigned char c = static_cast<unsigned char>(item[k]);
+            text += (c >= 0x20 && c < 0x7F) ? QChar(char16_t(c)) : QChar(u'?');
+        }
+        if (item.size() > kShown)
+            text += QStringLiteral("...");
+        return text;
+    };
+    switch (status) {
+    case Ok:
+        return QString();
+    case CannotOpen:
+        return QStringLiteral("The file cannot be opened: %1.").arg(reason);
+    case ReadFailed:
+        return QStringLiteral("Reading the file failed at %1: %2.").arg(where(), reason);
+    case EndedEarly:
+        return QStringLiteral("The file ends early: %1 and all after it are missing.").arg(where());
+    case NotANumber:
+        return QStringLiteral("Not a number at %1: \"%2\".").arg(where(), shownItem());
+    case OutOfRange:
+        return QStringLiteral("Number out of range (-32768 to 32767) at %1: \"%2\".")
+            .arg(where(), shownItem());
+    }
+    return QString();
+}
+
+namespace {
+
+// What each byte can be within the file. Blanks, tabs, commas, CR and LF
+// separate the numbers; a run of them, mixed as it may be (", ", CR LF,
+// several blanks), counts as one separator, so an empty item never arises.
+enum CharClass : std::uint8_t { Other, Sep, Digit, Sign, Point, ExpChar };
+
+constexpr std::array<CharClass, 256> makeClasses()
+{
+    std::array<CharClass, 256> t{};
+    for (int c = '0'; c <= '9'; ++c)
+        t[std::size_t(c)] = Digit;
+    t[' '] = t['\t'] = t[','] = t['\r'] = t['\n'] = Sep;
+    t['+'] = t['-'] = Sign;
+    t['.'] = Point;
+    t['e'] = t['E'] = ExpChar;
+    return t;
+}
+constexpr std::array<CharClass, 256> kClass = makeClasses();
+
+// Far beyond the length of any file, and far from overflowing.
+constexpr std::int64_t kExpCap = 1'000'000'000'000'000;
+
+constexpr int kOwnNumberLast = pos::OwnNumberFirst + 2; // 360
+
+} // namespace
+
+DataFileParser::DataFileParser(Store &store) : m_store(store)
+{
+    for (int s = 0; s < kFileSlots; ++s) {
+        Record &r = m_store[std::size_t(s)];
+        std::fill(r.begin(), r.begin() + 256, std::int16_t(0));
+        std::fill(r.begin() + 256, r.begin() + kFileValues, kBlank);
+    }
+}
+
+inline void DataFileParser::keep(char c)
+{
+    if (m_itemLen < kItemKeep)
+        m_item[m_itemLen++] = c;
+}
+
+inline void DataFileParser::beginItem()
+{
+    m_negative = m_expNegative = false;
+    m_intDigits = m_digits = m_exp = 0;
+    m_firstSig = -1;
+    m_sigCount = 0;
+    m_tailNonZero = false;
+    m_itemLen = 0;
+}
+
+inline void DataFileParser::mantissaDigit(int d)
+{
+    if (m_firstSig < 0) {
+        if (d == 0) {
+            ++m_digits;
+            return;
+        }
+        m_firstSig = m_digits;
+    }
+    if (m_sigCount < 6)
+        m_sig[m_sigCount++] = std::uint8_t(d);
+    else if (d != 0)
+        m_tailNonZero = true;
+    ++m_digits;
+}
+
+void DataFileParser::fail(OpenResult::Status status)
+{
+    m_result.status = status;
+    if (status == OpenResult::NotANumber || status == OpenResult::OutOfRange)
+        m_result.item = QByteArray(m_item, m_itemLen);
+    m_done = true;
+}
+
+// The number just read, rounded to the nearest integer with a half going to
+// the even neighbour. The rounding works on the decimal digits as written,
+// so 2.5 gives 2 and 3.5 gives 4 however many digits or what exponent the
+// number carries, and no text is converted to floating point.
+void DataFileParser::endItem()
+{
+    int value = 0;
+    if (m_firstSig >= 0) {
+        const std::int64_t exp = m_expNegative ? -m_exp : m_exp;
+        // Digits of the whole part, counted from the first significant one.
+        const std::int64_t whole = m_intDigits + exp - m_firstSig;
+        if (whole > 5) { // 100 000 or more
+            fail(OpenResult::OutOfRange);
+            return;
+        }
+        const auto sigAt = [this](std::int64_t k) { return k < m_sigCount ? int(m_sig[k]) : 0; };
+        int magnitude = 0;
+        for (std::int64_t k = 0; k < whole; ++k)
+            magnitude = magnitude * 10 + sigAt(k);
+        if (whole >= 0) { // below 0.1 rounds to 0
+            const int next = sigAt(whole);
+            bool rest = m_tailNonZero;
+            for (std::int64_t k = whole + 1; k < m_sigCount; ++k)
+                rest = rest || m_sig[k] != 0;
+            if (next > 5 || (next == 5 && (rest || (magnitude & 1))))
+                ++magnitude;
+        }
+        value = m_negative ? -magnitude : magnitude;
+        if (value < -32768 || value > 32767) {
+            fail(OpenResult::OutOfRange);
+            return;
+        }
+    }
+
+    put(value);
+}
+
+inline void DataFileParser::put(int value)
+{
+    Record &r = m_store[std::size_t(m_result.slot)];
+    r[std::size_t(m_result.index)] = std::int16_t(value);
+    if (m_result.index == kOwnNumberLast)
+        m_result.captured[std::size_t(m_result.slot)] = ownNumber(r) == m_result.slot + 1;
+    if (++m_result.index == kFileValues) {
+        m_result.index = 0;
+        if (++m_result.slot == kFileSlots)
+            m_done = true; // anything after the last number is ignored
+    }
+}
+
+bool DataFileParser::feed(const char *data, qsizetype size)
+{
+    const char *p = data;
+    const char *const end = data + (size > 0 ? size : 0);
+    while (p < end && !m_done) {
+        if (m_state == State::Between) {
+            while (p < end && kClass[static_cast<unsigned char>(*p)] == Sep)
+                ++p;
+            // The common item, a whole number of up to five digits with a
+            // separator after it in this piece, is read straight away; any
+            // other goes through the steps below.
+            const char *q = p + (p < end && *p == '-');
+            const char *const digits = q;
+            int v = 0;
+            while (q < end && q - digits < 6 && kClass[static_cast<unsigned char>(*q)] == Digit)
+                v = v * 10 + (*q++ - '0');
+            if (q > digits && q - digits <= 5 && q < end
+                && kClass[static_cast<unsigned char>(*q)] == Sep) {
+                v = digits > p ? -v : v;
+                if (v >= -32768 && v <= 32767) {
+                    put(v);
+                    p = q;
+                    continue;
+                }
+            }
+            if (p == end)
+                break;
+        }
+        const char ch = *p++;
+        const int d = static_cast<unsigned char>(ch) - '0';
+        const CharClass k = kClass[static_cast<unsigned char>(ch)];
+        if (m_state == State::Between) {
+            if (k == Sep)
+                continue;
+            beginItem();
+        }
+        if (k == Sep) {
+            // An item ends.
+            if (m_state == State::Int || m_state == State::Frac || m_state == State::Exp)
+                endItem();
+            else
+                fail(OpenResult::NotANumber);
+            m_state = State::Between;
+            continue;
+        }
+        keep(ch);
+        switch (m_state) {
+        case State::Between:
+        case State::Sign:
+            if (k == Digit) {
+                mantissaDigit(d);
+                ++m_intDigits;
+                m_state = State::Int;
+            } else if (k == Sign && m_state == State::Between) {
+                m_negative = ch == '-';
+                m_state = State::Sign;
+            } else {
+                m_state = k == Point ? State::BarePoint : State::Bad;
+            }
+            break;
+        case State::Int:
+            if (k == Digit) {
+                mantissaDigit(d);
+                ++m_intDigits;
+            } else {
+                m_state = k == Point ? State::Frac : k == ExpChar ? State::ExpMark : State::Bad;
+            }
+            break;
+        case State::BarePoint:
+        case State::Frac:
+            if (k == Digit) {
+                mantissaDigit(d);
+                m_state = State::Frac;
+            } else {
+                m_state = k == ExpChar && m_state == State::Frac ? State::ExpMark : State::Bad;
+            }
+            break;
+        case State::ExpMark:
+        case State::ExpSign:
+        case State::Exp:
+            if (k == Digit) {
+                if (m_exp < kExpCap)
+                    m_exp = m_exp * 10 + d;
+                m_state = State::Exp;
+            } else if (k == Sign && m_state == State::ExpMark) {
+                m_expNegative = ch == '-';
+                m_state = State::ExpSign;
+            } else {
+                m_state = State::Bad;
+            }
+            break;
+        case State::Bad:
+            break;
+        }
+        // A bad item is gathered on to its end for the message, but no
+        // further than the bytes kept of it.
+        if (m_state == State::Bad && m_itemLen == kItemKeep)
+            fail(OpenResult::NotANumber);
+    }
+    return !m_done;
+}
+
+OpenResult DataFileParser::finish()
+{
+    if (!m_done) {
+        switch (m_state) {
+        case State::Between:
+            break;
+        case State::Int:
+        case State::Frac:
+        case State::Exp:
+            endItem();
+            break;
+        default:
+            fail(OpenResult::NotANumber);
+            break;
+        }
+        if (!m_done)
+            fail(OpenResult::EndedEarly);
+        m_state = State::Between;
+    }
+    return m_result;
+}
+
+OpenResult DataFileParser::stop(const QString &reason)
+{
+    if (!m_done) {
+        fail(OpenResult::ReadFailed);
+        m_result.reason = reason;
+        m_state = State::Between;
+    }
+    return m_result;
+}
+
+OpenResult parseDataFile(const QByteArray &content, Store &store)
+{
+    DataFileParser parser(store);
+    parser.feed(content.constData(), content.size());
+    return parser.finish();
+}
+
+OpenResult readDataFile(const QString &path, Store &store)
+{
+    OpenResult failed;
+    failed.status = OpenResult::CannotOpen;
+    if (path.isEmpty()) {
+        failed.reason = QStringLiteral("no file name was given");
+        return failed;
+    }
+    if (QFileInfo(path).isDir()) {
+        failed.reason = QStringLiteral("%1 is a folder").arg(QDir::toNativeSeparators(path));
+        return failed;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        failed.reason = file.errorString();
+        return failed;
+    }
+
+    // The first piece is read before the store is touched, so a file that
+    // opens but cannot be read also leaves the store as it was.
+    constexpr qint64 kPiece = 256 * 1024;
+    std::vector<char> buffer(kPiece);
+    qint64 n = file.read(buffer.data(), kPiece);
+    if (n < 0) {
+        failed.reason = file.errorString();
+        return failed;
+    }
+    DataFileParser parser(store);
+    while (n > 0 && parser.feed(buffer.data(), n))
+        n = file.read(buffer.data(), kPiece);
+    if (n < 0 && !parser.done())
+        return parser.stop(file.errorString());
+    return parser.finish();
+}
+
+} // namespace vextrum
