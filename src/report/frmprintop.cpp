@@ -1,0 +1,131 @@
+#include "report/frmprintop.h"
+
+#include "app/frmmain.h"
+#include "display/canvas.h"
+
+#include <QGroupBox>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+
+using namespace vextrum;
+
+namespace {
+
+constexpr int kClientWidth = 6360, kClientHeight = 3495;
+constexpr int kFrameLeft = 1080, kFrameTop = 480;
+
+QRect twips(int left, int top, int width, int height)
+{
+    return {twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height)};
+}
+
+struct OptionButton
+{
+    const char *name;
+    const char *caption;
+    int left, top, width, height; // twips on the window
+};
+const OptionButton kOptions[] = {
+    {"opsingle", "Currently Displayed Ascan Report", 1200, 840, 3975, 375},
+    {"opselect", "Selected Ascan Report", 1200, 1200, 3735, 375},
+    {"opall", "All Ascan Report", 1200, 1560, 2775, 375},
+};
+
+} // namespace
+
+frmprintop::frmprintop(Module1 &m, frmmain &main, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_(m), main_(&main)
+{
+    setObjectName(QStringLiteral("frmprintop"));
+    setWindowTitle(QStringLiteral("Print"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFixedSize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight));
+
+    QFont captionFont(QStringLiteral("MS Sans Serif"));
+    captionFont.setPointSizeF(9.75);
+    captionFont.setBold(true);
+    setFont(captionFont);
+
+    QPalette blue = palette();
+    blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
+    blue.setColor(QPalette::ButtonText, QColor(0, 0, 255));
+
+    Frame1_ = new QGroupBox(QStringLiteral("Print Option"), this);
+    Frame1_->setObjectName(QStringLiteral("Frame1"));
+    Frame1_->setGeometry(twips(kFrameLeft, kFrameTop, 4215, 1815));
+    Frame1_->setPalette(blue);
+
+    QRadioButton **buttons[] = {&opsingle_, &opselect_, &opall_};
+    for (int k = 0; k < 3; ++k) {
+        const OptionButton &o = kOptions[k];
+        auto *b = new QRadioButton(QString::fromLatin1(o.caption), Frame1_);
+        b->setObjectName(QString::fromLatin1(o.name));
+        b->setGeometry(twips(o.left - kFrameLeft, o.top - kFrameTop, o.width, o.height));
+        *buttons[k] = b;
+    }
+    opsingle_->setChecked(true);
+
+    cmdprint_ = new QPushButton(QStringLiteral("Print"), this);
+    cmdprint_->setObjectName(QStringLiteral("cmdprint"));
+    cmdprint_->setGeometry(twips(1080, 2520, 1335, 495));
+    connect(cmdprint_, &QPushButton::clicked, this, &frmprintop::cmdprint_Click);
+}
+
+PrintChoice frmprintop::choice() const
+{
+    if (opsingle_->isChecked())
+        return PrintChoice::Single;
+    if (opselect_->isChecked())
+        return PrintChoice::Selected;
+    if (opall_->isChecked())
+        return PrintChoice::All;
+    return PrintChoice::None;
+}
+
+void frmprintop::report(int slot)
+{
+    const ReportResult r = print_report(m_, *main_);
+    emit reportPrinted(slot, r);
+}
+
+void frmprintop::cmdprint_Click()
+{
+    const PrintChoice chosen = choice();
+    if (main_ && chosen == PrintChoice::Single) {
+        report(-1);
+    } else if (main_) {
+        const QListWidget *list = main_->lstmem();
+        QStringList entries;
+        QList<bool> selected;
+        for (int i = 0; i < list->count(); ++i) {
+            entries << list->item(i)->text();
+            selected << list->item(i)->isSelected();
+        }
+        for (int slot : memoriesToPrint(chosen, entries, selected)) {
+            if (slot >= kMemoryCount || !main_)
+                break;
+            m_.current = m_.store[size_t(slot)];
+            main_->display_pattern();
+            main_->display_setup();
+            m_.shownSlot = std::int16_t(slot);
+            report(slot);
+        }
+    }
+    close();
+}
+
+frmprintop *showPrintOptions(Module1 &m, frmmain &main)
+{
+    frmprintop *w = nullptr;
+    for (frmprintop *open : main.findChildren<frmprintop *>(QString(), Qt::FindDirectChildrenOnly))
+        if (open->isVisible())
+            w = open;
+    if (!w) {
+        w = new frmprintop(m, main, &main);
+        w->show();
+    }
+    w->raise();
+    w->activateWindow();
+    return w;
+}

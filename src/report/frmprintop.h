@@ -1,0 +1,47 @@
+#pragma once
+// The print option window: which memories get a report page, and the
+// print run over them. Made when opened, destroyed when closed, so every
+// opening starts with "Currently Displayed Ascan Report" chosen. Always
+// made with new: it deletes itself when closed.
+
+#include "report/printchoice.h"
+#include "report/printreport.h"
+
+#include <QPointer>
+#include <QWidget>
+
+class QGroupBox;
+class QPushButton;
+class QRadioButton;
+class frmmain;
+
+class frmprintop : public QWidget
+{
+    Q_OBJECT
+public:
+    frmprintop(Module1 &m, frmmain &main, QWidget *parent = nullptr);
+
+    // The print run of the chosen option, then the window closes.
+    void cmdprint_Click();
+    vextrum::PrintChoice choice() const;
+
+signals:
+    // After each report of a run: the slot printed (-1: the screen as it
+    // was, for the current memory choice) and how the report went.
+    void reportPrinted(int slot, const ReportResult &result);
+
+private:
+    void report(int slot);
+
+    Module1 &m_;
+    QPointer<frmmain> main_;
+    QGroupBox *Frame1_ = nullptr;
+    QRadioButton *opsingle_ = nullptr;
+    QRadioButton *opselect_ = nullptr;
+    QRadioButton *opall_ = nullptr;
+    QPushButton *cmdprint_ = nullptr;
+};
+
+// File, "Print": the option window of the main window, shown without
+// blocking it; an open one is brought to the front instead.
+frmprintop *showPrintOptions(Module1 &m, frmmain &main);

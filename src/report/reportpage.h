@@ -1,0 +1,110 @@
+#pragma once
+// The report page's four sections, composed from what the main window
+// shows: the heading, the A-scan picture with the measurement readings,
+// the parameter table and the notes. Plain drawing onto Canvases; the
+// printing run that saves, loads and places them is in printreport.h.
+
+#include "display/canvas.h"
+
+#include <QHash>
+#include <QImage>
+#include <QList>
+#include <QString>
+#include <array>
+#include <memory>
+
+class frmmain;
+
+namespace vextrum {
+
+// One section canvas of the composition window.
+struct ReportSection
+{
+    const char *name;            // objectName of its picture box
+    int widthTwips, heightTwips; // size before the report sets it
+    double pixelsPerUnit;        // kPixelsPerPoint or kPixelsPerTwip
+    const char *family;
+    double points;
+    bool bold;
+    const char *file; // temporary bitmap in the working directory
+};
+
+// picecho, picsetup, Picnote, pichead: the order they are cleared in.
+const QList<ReportSection> &reportSections();
+const ReportSection &reportSection(const char *name);
+// A white canvas of the design size in the section's unit and font, lines
+// 2 pixels wide.
+std::unique_ptr<Canvas> makeSectionCanvas(const ReportSection &section);
+
+// Where a section file goes on the page, top-left corner in twips from
+// the printable area's top-left; in the order they are placed.
+struct Placement
+{
+    const char *file;
+    int x, y;
+};
+const QList<Placement> &pagePlacements();
+// The four temporary files in the order they are deleted.
+const QList<const char *> &tempFiles();
+
+// Everything the report copies from the main window, as displayed.
+struct ReportInputs
+{
+    QImage ascan;                        // picascan's picture
+    std::array<QString, 4> measurements; // txtmeapo1..txtmeapo4
+    QHash<QString, QString> panel;       // box texts and captions, by name
+    std::array<QString, 4> notes;        // operator, job, defect, remark
+};
+ReportInputs gatherReportInputs(const frmmain &main);
+
+// The parameter table: rows of four cells at fixed points.
+struct TableCell
+{
+    enum Kind { Empty, Literal, Box, Caption };
+    Kind kind;
+    const char *text;   // the literal, or the box or label name
+    const char *prefix; // drawn directly before a box's text
+};
+struct TableRow
+{
+    int y; // points
+    TableCell cells[4];
+};
+constexpr int kTableColumns[4] = {6, 63, 127, 184}; // points
+const QList<TableRow> &parameterTable();
+QString cellText(const TableCell &cell, const ReportInputs &in);
+
+// Notes: label and ":" + note on rows 460 twips apart.
+struct NoteRow
+{
+    const char *label;
+    const char *box;
+};
+const QList<NoteRow> &noteRows();
+
+// Measurement readings under the A-scan picture.
+struct MeasureCell
+{
+    const char *box;
+    int x; // points
+};
+const QList<MeasureCell> &measureCells();
+
+// The heading's two lines, blanks and all.
+extern const char kHeadingLine1[];
+extern const char kHeadingLine2[];
+
+// A-scan section: the picture as background at its natural size, the
+// canvas as wide as the picture and 5495 twips high. A null picture takes
+// away any earlier one, so no other memory's trace can show through.
+void setAscanPicture(Canvas &echo, const QImage &picture);
+// The measurement readings and the frame, over the picture.
+void drawAscanSection(Canvas &echo, const std::array<QString, 4> &measurements);
+// Height 7675 twips; the rows, the separator, the frame.
+void drawParameterTable(Canvas &setup, const ReportInputs &in);
+// 5195 x 2245 twips; the four note rows and the frame.
+void drawNotes(Canvas &note, const std::array<QString, 4> &notes);
+// Line 1 at the top, line 2 at the start of the next text line.
+void drawHeading(Canvas &head);
+
+} // namespace vextrum
