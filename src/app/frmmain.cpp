@@ -16,6 +16,8 @@
 #include "link/commport.h"
 #include "link/frames.h"
 #include "link/replyreceiver.h"
+#include "report/frmprintop.h"
+#include "report/printreport.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -187,8 +189,10 @@ void frmmain::buildMenus()
             [this] { showWindow(QStringLiteral("frmopen")); });
     connect(addItem(file, "mnusave", QStringLiteral("Save")), &QAction::triggered, this,
             [this] { showWindow(QStringLiteral("frmsave")); });
-    addItem(file, "mnupsetup", QStringLiteral("PrintSetup"));
-    addItem(file, "mnuprint", QStringLiteral("Print"));
+    connect(addItem(file, "mnupsetup", QStringLiteral("PrintSetup")), &QAction::triggered, this,
+            [this] { printerSetup(m_, this); });
+    connect(addItem(file, "mnuprint", QStringLiteral("Print")), &QAction::triggered, this,
+            [this] { showWindow(QStringLiteral("frmprintop")); });
     QAction *exit = addItem(file, "mnuexit", QStringLiteral("Exit"));
     connect(exit, &QAction::triggered, this, &frmmain::endProgram);
 
@@ -381,6 +385,8 @@ QWidget *frmmain::showWindow(const QString &name)
             w = new frmopen(m_, *this, this);
         else if (name == QLatin1String("frmsave"))
             w = new frmsave(m_, *this, this);
+        else if (name == QLatin1String("frmprintop"))
+            w = new frmprintop(m_, *this, this);
         else if (name == QLatin1String("frmhelp"))
             w = new frmhelp(this);
         else if (name == QLatin1String("frmAbout"))
