@@ -20,9 +20,10 @@ struct Program
     MessageLog log;
     std::unique_ptr<frmmain> main;
 
-    Program()
+    // COM1 is our own pseudo-terminal, or the device given.
+    explicit Program(const QString &com1 = QString())
     {
-        qputenv("VEXTRUM_COM1", instrument.slavePath().toLocal8Bit());
+        qputenv("VEXTRUM_COM1", (com1.isEmpty() ? instrument.slavePath() : com1).toLocal8Bit());
         QFile cfg(QStringLiteral("dfd.cfg"));
         if (cfg.open(QIODevice::WriteOnly))
             cfg.write("1\r\n");
