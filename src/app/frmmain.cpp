@@ -41,11 +41,6 @@ namespace {
 constexpr int kClientWidth = 11880, kClientHeight = 8310;
 constexpr int kReplyTimeoutMs = 2000;
 
-QRect twips(int left, int top, int width, int height)
-{
-    return {twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height)};
-}
-
 QFont sansFont(double points, bool bold = false)
 {
     QFont f(QStringLiteral("MS Sans Serif"));
@@ -93,17 +88,17 @@ frmmain::frmmain(Module1 &m, QWidget *parent) : QMainWindow(parent), m_(m)
     client->setFixedSize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight));
     setCentralWidget(client);
 
-    caption(client, QStringLiteral("Mem No"), twips(240, 0, 1095, 375));
+    caption(client, QStringLiteral("Mem No"), twipsRect(240, 0, 1095, 375));
     lstmem_ = new QListWidget(client);
     lstmem_->setObjectName(QStringLiteral("lstmem"));
     lstmem_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    lstmem_->setGeometry(twips(240, 360, 1095, 4545));
+    lstmem_->setGeometry(twipsRect(240, 360, 1095, 4545));
     lstmem_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
     cmdcapture_ = new QPushButton(QStringLiteral("Capture"), client);
     cmdcapture_->setObjectName(QStringLiteral("cmdcapture"));
     cmdcapture_->setFont(sansFont(12, true));
-    cmdcapture_->setGeometry(twips(240, 4920, 1215, 615));
+    cmdcapture_->setGeometry(twipsRect(240, 4920, 1215, 615));
 
     tmrwt_ = new QTimer(this);
     tmrwt_->setObjectName(QStringLiteral("tmrwt"));
@@ -112,19 +107,19 @@ frmmain::frmmain(Module1 &m, QWidget *parent) : QMainWindow(parent), m_(m)
     tmrwt_->setTimerType(Qt::PreciseTimer);
     connect(tmrwt_, &QTimer::timeout, this, &frmmain::tmrwt_Timer);
 
-    caption(client, QStringLiteral("A  Scan"), twips(3600, 0, 975, 375));
+    caption(client, QStringLiteral("A  Scan"), twipsRect(3600, 0, 975, 375));
     picascan_ = new PictureBox(makeAscanCanvas(), client);
     picascan_->setObjectName(QStringLiteral("picascan"));
-    picascan_->setGeometry(twips(1440, 360, ascan::kWidgetWidthTwips, ascan::kWidgetHeightTwips));
+    picascan_->setGeometry(twipsRect(1440, 360, ascan::kWidgetWidthTwips, ascan::kWidgetHeightTwips));
 
     for (const MeasureBox &mb : measureBoxes()) {
         auto *e = new QLineEdit(client);
         e->setObjectName(QString::fromLatin1(mb.box));
         e->setReadOnly(true);
-        e->setGeometry(twips(mb.left, kMeasureTop, kMeasureWidth, kMeasureHeight));
+        e->setGeometry(twipsRect(mb.left, kMeasureTop, kMeasureWidth, kMeasureHeight));
     }
 
-    caption(client, QStringLiteral("Menu Data"), twips(8520, 0, 1575, 375));
+    caption(client, QStringLiteral("Menu Data"), twipsRect(8520, 0, 1575, 375));
     buildPanel(client);
     buildNotes(client);
     connect(lstmem_, &QListWidget::itemDoubleClicked, this, &frmmain::lstmem_DblClick);
@@ -212,7 +207,7 @@ void frmmain::buildPanel(QWidget *client)
     auto *frame = new QFrame(client);
     frame->setObjectName(QStringLiteral("panel"));
     frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
-    frame->setGeometry(twips(panel::kLeft, panel::kTop, panel::kWidth, panel::kHeight));
+    frame->setGeometry(twipsRect(panel::kLeft, panel::kTop, panel::kWidth, panel::kHeight));
 
     QPalette captionPalette;
     captionPalette.setColor(QPalette::WindowText, QColor(0, 0, 255));
@@ -237,8 +232,8 @@ void frmmain::buildPanel(QWidget *client)
             continue;
         const int left = panel::kColumns[f.column];
         const int top = panel::kRowTops[f.row];
-        makeBox(f, twips(left, top, panel::kBoxWidth, panel::kBoxHeight), boxFont);
-        const QRect capRect = twips(left, top - panel::kCaptionAbove, panel::kBoxWidth, panel::kCaptionAbove);
+        makeBox(f, twipsRect(left, top, panel::kBoxWidth, panel::kBoxHeight), boxFont);
+        const QRect capRect = twipsRect(left, top - panel::kCaptionAbove, panel::kBoxWidth, panel::kCaptionAbove);
         QLabel *cap = nullptr;
         if (f.captionLabel) {
             cap = caption(frame, QString::fromLatin1(f.captionStart), capRect);
@@ -257,7 +252,7 @@ void frmmain::buildPanel(QWidget *client)
     separator->setObjectName(QStringLiteral("separator"));
     separator->setFrameShape(QFrame::HLine);
     separator->setFrameShadow(QFrame::Sunken);
-    separator->setGeometry(twips(0, panel::kSeparatorY, panel::kWidth, 30));
+    separator->setGeometry(twipsRect(0, panel::kSeparatorY, panel::kWidth, 30));
 
     // The last line: Gain (red caption, bold box), REF, then time and date.
     const QFont lastFont = sansFont(9.75);
@@ -269,16 +264,16 @@ void frmmain::buildPanel(QWidget *client)
             continue;
         const bool gain = f.column == 0;
         const int capLeft = gain ? 120 : 1380;
-        QLabel *cap = caption(frame, QString::fromLatin1(f.caption), twips(capLeft, top, 420, h));
+        QLabel *cap = caption(frame, QString::fromLatin1(f.caption), twipsRect(capLeft, top, 420, h));
         cap->setObjectName(QStringLiteral("cap_") + QString::fromLatin1(f.box));
         cap->setFont(captionFont);
         QPalette p;
         p.setColor(QPalette::WindowText, gain ? QColor(255, 0, 0) : QColor(0, 0, 255));
         cap->setPalette(p);
-        makeBox(f, twips(capLeft + 420, top, 780, h), gain ? gainFont : lastFont);
+        makeBox(f, twipsRect(capLeft + 420, top, 780, h), gain ? gainFont : lastFont);
     }
     QLabel *tmdt = caption(frame, QString::fromLatin1(kTimeStart),
-                           twips(panel::kTimeLabelLeft, top, panel::kWidth - panel::kTimeLabelLeft - 60, h));
+                           twipsRect(panel::kTimeLabelLeft, top, panel::kWidth - panel::kTimeLabelLeft - 60, h));
     tmdt->setObjectName(QStringLiteral("txttmdt"));
     tmdt->setFont(captionFont);
     tmdt->setPalette(captionPalette);
@@ -289,7 +284,7 @@ void frmmain::buildNotes(QWidget *client)
     const QFont font = sansFont(9.75);
     int top = 5760;
     for (const NoteField &n : noteFields()) {
-        QLabel *label = caption(client, QString::fromLatin1(n.label), twips(720, top, 1920, 330));
+        QLabel *label = caption(client, QString::fromLatin1(n.label), twipsRect(720, top, 1920, 330));
         label->setObjectName(QStringLiteral("lab_") + QString::fromLatin1(n.box));
         label->setFont(font);
         auto *e = new QLineEdit(client);
@@ -297,13 +292,13 @@ void frmmain::buildNotes(QWidget *client)
         e->setMaxLength(pos::NoteLength);
         e->setValidator(new SingleByteValidator(e));
         e->setFont(font);
-        e->setGeometry(twips(2640, top, 3975, 330));
+        e->setGeometry(twipsRect(2640, top, 3975, 330));
         top += 360;
     }
     auto *save = new QPushButton(QStringLiteral("Detail/Note SAVE"), client);
     save->setObjectName(QStringLiteral("cmdtxtsav"));
     save->setFont(sansFont(8.25, true));
-    save->setGeometry(twips(3480, 7320, 2055, 495));
+    save->setGeometry(twipsRect(3480, 7320, 2055, 495));
     connect(save, &QPushButton::clicked, this, &frmmain::cmdtxtsav_Click);
 }
 

@@ -7,6 +7,7 @@
 #include <QFont>
 #include <QImage>
 #include <QPointF>
+#include <QRect>
 #include <memory>
 
 class QPainter;
@@ -18,6 +19,12 @@ constexpr double kPixelsPerPoint = 20.0 / kTwipsPerPixel; // 1 point = 20 twips
 constexpr double kPixelsPerTwip = 1.0 / kTwipsPerPixel;
 
 inline constexpr int twipsToPixels(int twips) { return twips / kTwipsPerPixel; }
+
+// A widget's place given in twips, as the windows' layouts are.
+inline QRect twipsRect(int left, int top, int width, int height)
+{
+    return {twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height)};
+}
 
 const QColor kGreen(0, 170, 0);
 const QColor kBlack(0, 0, 0);

@@ -16,13 +16,6 @@
 
 using namespace vextrum;
 
-namespace {
-QRect twips(int left, int top, int width, int height)
-{
-    return {twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height)};
-}
-} // namespace
-
 frmoption::frmoption(Module1 &m, frmmain &main, QWidget *parent)
     : QWidget(parent, Qt::Window), m_(m), main_(main)
 {
@@ -38,18 +31,18 @@ frmoption::frmoption(Module1 &m, frmmain &main, QWidget *parent)
     auto *cmdok = new QPushButton(QStringLiteral("Ok"), this);
     cmdok->setObjectName(QStringLiteral("cmdok"));
     cmdok->setFont(bold);
-    cmdok->setGeometry(twips(1200, 2280, 1215, 375));
+    cmdok->setGeometry(twipsRect(1200, 2280, 1215, 375));
     cmdok->setDefault(true);
     auto *cmdcancel = new QPushButton(QStringLiteral("Cancel"), this);
     cmdcancel->setObjectName(QStringLiteral("cmdcancel"));
     cmdcancel->setFont(bold);
-    cmdcancel->setGeometry(twips(2760, 2280, 1215, 375));
+    cmdcancel->setGeometry(twipsRect(2760, 2280, 1215, 375));
 
     for (int n = 1; n <= 4; ++n) {
         auto *o = new QRadioButton(QStringLiteral("Comport %1").arg(n), this);
         o->setObjectName(QStringLiteral("Option%1").arg(n));
         o->setFont(bold);
-        o->setGeometry(twips(240, 240 + (n - 1) * 480, 1680, 375));
+        o->setGeometry(twipsRect(240, 240 + (n - 1) * 480, 1680, 375));
         options_[n - 1] = o;
         connect(o, &QRadioButton::toggled, this, [this, n](bool on) {
             if (on)
@@ -59,7 +52,7 @@ frmoption::frmoption(Module1 &m, frmmain &main, QWidget *parent)
 
     auto *frame = new QGroupBox(this);
     frame->setObjectName(QStringLiteral("Frame1"));
-    frame->setGeometry(twips(2040, 120, 3120, 1920));
+    frame->setGeometry(twipsRect(2040, 120, 3120, 1920));
     auto *label = new QLabel(QStringLiteral(
         "According  to  the  cable of  Galvanor II DGS connected  to   the   serial   port    of  "
         "computer select apropriate option."), frame);
@@ -68,7 +61,7 @@ frmoption::frmoption(Module1 &m, frmmain &main, QWidget *parent)
     labelFont.setPointSizeF(9.75);
     label->setFont(labelFont);
     label->setWordWrap(true);
-    label->setGeometry(twips(120, 120, 2880, 1680));
+    label->setGeometry(twipsRect(120, 120, 2880, 1680));
 
     setTabOrder(cmdok, cmdcancel);
     setTabOrder(cmdcancel, options_[0]);

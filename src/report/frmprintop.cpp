@@ -15,11 +15,6 @@ namespace {
 constexpr int kClientWidth = 6360, kClientHeight = 3495;
 constexpr int kFrameLeft = 1080, kFrameTop = 480;
 
-QRect twips(int left, int top, int width, int height)
-{
-    return {twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height)};
-}
-
 struct OptionButton
 {
     const char *name;
@@ -53,7 +48,7 @@ frmprintop::frmprintop(Module1 &m, frmmain &main, QWidget *parent)
 
     Frame1_ = new QGroupBox(QStringLiteral("Print Option"), this);
     Frame1_->setObjectName(QStringLiteral("Frame1"));
-    Frame1_->setGeometry(twips(kFrameLeft, kFrameTop, 4215, 1815));
+    Frame1_->setGeometry(twipsRect(kFrameLeft, kFrameTop, 4215, 1815));
     Frame1_->setPalette(blue);
 
     QRadioButton **buttons[] = {&opsingle_, &opselect_, &opall_};
@@ -61,14 +56,14 @@ frmprintop::frmprintop(Module1 &m, frmmain &main, QWidget *parent)
         const OptionButton &o = kOptions[k];
         auto *b = new QRadioButton(QString::fromLatin1(o.caption), Frame1_);
         b->setObjectName(QString::fromLatin1(o.name));
-        b->setGeometry(twips(o.left - kFrameLeft, o.top - kFrameTop, o.width, o.height));
+        b->setGeometry(twipsRect(o.left - kFrameLeft, o.top - kFrameTop, o.width, o.height));
         *buttons[k] = b;
     }
     opsingle_->setChecked(true);
 
     cmdprint_ = new QPushButton(QStringLiteral("Print"), this);
     cmdprint_->setObjectName(QStringLiteral("cmdprint"));
-    cmdprint_->setGeometry(twips(1080, 2520, 1335, 495));
+    cmdprint_->setGeometry(twipsRect(1080, 2520, 1335, 495));
     connect(cmdprint_, &QPushButton::clicked, this, &frmprintop::cmdprint_Click);
 }
 

@@ -1,7 +1,7 @@
 // Capture runs end to end over a pseudo-terminal, against the instrument
 // simulator in this process, and the instrument's own sending.
 #include "app/frmmain.h"
-#include "common/workdir.h"
+#include "common/program.h"
 #include "display/picturebox.h"
 #include "link/commport.h"
 #include "link/frames.h"
@@ -19,29 +19,24 @@ using namespace vextrum;
 
 namespace {
 
+// A program whose COM1 is the simulator, and what the simulator heard.
 struct Bench
 {
-    TempWorkDir dir;
     std::unique_ptr<InstrumentSimulator> sim;
-    std::unique_ptr<Module1> m = std::make_unique<Module1>();
-    MessageLog log;
-    std::unique_ptr<frmmain> main;
     QList<int> requests;
     QList<QByteArray> frames;
+    std::unique_ptr<Program> program;
+    Module1 *m;
+    frmmain *main;
+    MessageLog &log;
 
     explicit Bench(SimulatorOptions options = fast())
+        : sim(std::make_unique<InstrumentSimulator>(options)),
+          program(std::make_unique<Program>(sim->devicePath())), m(program->m.get()), main(program->main.get()),
+          log(program->log)
     {
-        sim = std::make_unique<InstrumentSimulator>(options);
         QObject::connect(sim.get(), &InstrumentSimulator::requestReceived, [this](int n) { requests << n; });
         QObject::connect(sim.get(), &InstrumentSimulator::frameReceived, [this](const QByteArray &f) { frames << f; });
-        qputenv("VEXTRUM_COM1", sim->devicePath().toLocal8Bit());
-        QFile cfg(QStringLiteral("dfd.cfg"));
-        if (cfg.open(QIODevice::WriteOnly))
-            cfg.write("1\r\n");
-        cfg.close();
-        log.attach(*m);
-        main = std::make_unique<frmmain>(*m);
-        main->Form_Load();
     }
 
     static SimulatorOptions fast()
