@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFileSystemModel>
+#include <QKeyEvent>
 
 namespace vextrum {
 
@@ -98,6 +99,33 @@ QStringList FileList::fileNames() const
     }
     names.sort();
     return names;
+}
+
+FileWindow::FileWindow(const char *name, const QString &title, QSize size, QWidget *parent)
+    : QWidget(parent, Qt::Window), drive_(new DriveList(this)), dir_(new DirList(this))
+{
+    setObjectName(QString::fromLatin1(name));
+    setWindowTitle(title);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFixedSize(size);
+    drive_->setObjectName(QStringLiteral("Drive1"));
+    dir_->setObjectName(QStringLiteral("Dir1"));
+    connect(drive_, &DriveList::driveChosen, dir_, &DirList::setPath);
+}
+
+void FileWindow::placeLists(const QRect &drive, const QRect &dir)
+{
+    drive_->setGeometry(drive);
+    dir_->setGeometry(dir);
+}
+
+void FileWindow::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 } // namespace vextrum

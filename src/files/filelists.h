@@ -63,4 +63,19 @@ private:
     QString pattern_ = QStringLiteral("*.dat");
 };
 
+// What the Save and Open windows share: a window of its own, deleted on
+// closing, with a drive list driving a directory list, and Esc as the way
+// out without writing or reading anything.
+class FileWindow : public QWidget
+{
+    Q_OBJECT
+protected:
+    FileWindow(const char *name, const QString &title, QSize size, QWidget *parent);
+    void placeLists(const QRect &drive, const QRect &dir);
+    void keyPressEvent(QKeyEvent *event) override;
+
+    DriveList *drive_;
+    DirList *dir_;
+};
+
 } // namespace vextrum

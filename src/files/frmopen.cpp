@@ -7,7 +7,6 @@
 
 #include <QComboBox>
 #include <QDir>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -24,19 +23,10 @@ QString patternFor(const QString &text)
 }
 } // namespace
 
-frmopen::frmopen(Module1 &m, frmmain &main, QWidget *parent) : QWidget(parent, Qt::Window), m_(m), main_(main)
+frmopen::frmopen(Module1 &m, frmmain &main, QWidget *parent)
+    : FileWindow("frmopen", QStringLiteral("File Open"), QSize(420, 300), parent), m_(m), main_(main)
 {
-    setObjectName(QStringLiteral("frmopen"));
-    setWindowTitle(QStringLiteral("File Open"));
-    setAttribute(Qt::WA_DeleteOnClose);
-    setFixedSize(420, 300);
-
-    drive_ = new DriveList(this);
-    drive_->setObjectName(QStringLiteral("Drive1"));
-    drive_->setGeometry(8, 8, 190, 24);
-    dir_ = new DirList(this);
-    dir_->setObjectName(QStringLiteral("Dir1"));
-    dir_->setGeometry(8, 38, 190, 150);
+    placeLists(QRect(8, 8, 190, 24), QRect(8, 38, 190, 150));
     files_ = new FileList(this);
     files_->setObjectName(QStringLiteral("File1"));
     files_->setGeometry(206, 8, 206, 212);
@@ -59,7 +49,6 @@ frmopen::frmopen(Module1 &m, frmmain &main, QWidget *parent) : QWidget(parent, Q
     setTabOrder(ext_, ok);
     setTabOrder(ok, path_);
 
-    connect(drive_, &DriveList::driveChosen, dir_, &DirList::setPath);
     connect(dir_, &DirList::pathChanged, this, &frmopen::directoryChanged);
     connect(files_, &FileList::fileClicked, this,
             [this](const QString &name) { path_->setText(joinPath(files_->directory(), name)); });
@@ -110,13 +99,4 @@ void frmopen::direct()
     main_.display_setup();
     if (result.status != OpenResult::Ok)
         MsgBox(m_, &main_, result.message(), QStringLiteral("File Open"));
-}
-
-void frmopen::keyPressEvent(QKeyEvent *event)
-{
-    if (event->key() == Qt::Key_Escape) {
-        close(); // leaves without reading anything
-        return;
-    }
-    QWidget::keyPressEvent(event);
 }

@@ -6,26 +6,16 @@
 #include "files/filelists.h"
 
 #include <QDir>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
 using namespace vextrum;
 
-frmsave::frmsave(Module1 &m, frmmain &main, QWidget *parent) : QWidget(parent, Qt::Window), m_(m), main_(main)
+frmsave::frmsave(Module1 &m, frmmain &main, QWidget *parent)
+    : FileWindow("frmsave", QStringLiteral("File Save"), QSize(400, 220), parent), m_(m), main_(main)
 {
-    setObjectName(QStringLiteral("frmsave"));
-    setWindowTitle(QStringLiteral("File Save"));
-    setAttribute(Qt::WA_DeleteOnClose);
-    setFixedSize(400, 220);
-
-    drive_ = new DriveList(this);
-    drive_->setObjectName(QStringLiteral("Drive1"));
-    drive_->setGeometry(8, 8, 200, 24);
-    dir_ = new DirList(this);
-    dir_->setObjectName(QStringLiteral("Dir1"));
-    dir_->setGeometry(8, 40, 200, 172);
+    placeLists(QRect(8, 8, 200, 24), QRect(8, 40, 200, 172));
 
     auto *label = new QLabel(QStringLiteral("File Name"), this);
     label->setObjectName(QStringLiteral("Label1"));
@@ -42,7 +32,6 @@ frmsave::frmsave(Module1 &m, frmmain &main, QWidget *parent) : QWidget(parent, Q
     const QString cwd = QDir::currentPath();
     drive_->setDriveOf(cwd);
     dir_->setPath(cwd);
-    connect(drive_, &DriveList::driveChosen, dir_, &DirList::setPath);
     connect(ok, &QPushButton::clicked, this, &frmsave::cmdsaveok_Click);
 }
 
@@ -68,13 +57,4 @@ void frmsave::cmdsaveok_Click()
     close();
     main_.raise();
     main_.activateWindow();
-}
-
-void frmsave::keyPressEvent(QKeyEvent *event)
-{
-    if (event->key() == Qt::Key_Escape) {
-        close(); // leaves without writing anything
-        return;
-    }
-    QWidget::keyPressEvent(event);
 }
