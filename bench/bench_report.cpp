@@ -3,7 +3,7 @@
 // fastest of 30 runs. With an argument, the last page is kept there.
 #include "app/fonts.h"
 #include "app/frmmain.h"
-#include "link/replybuilder.h"
+#include "simkit/replybuilder.h"
 #include "report/printreport.h"
 
 #include <QApplication>

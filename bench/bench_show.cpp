@@ -1,7 +1,7 @@
 // Showing a memory: the double-click's work, from the store to a fully
 // drawn picture and panel. Prints the median and the fastest run.
 #include "app/frmmain.h"
-#include "link/replybuilder.h"
+#include "simkit/replybuilder.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -2,7 +2,7 @@
 // VEXTRUM_COM1=<device> for the program to open, answers its memory
 // requests and logs every frame it receives on stderr.
 
-#include "link/simulator.h"
+#include "simkit/simulator.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

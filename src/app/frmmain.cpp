@@ -2,9 +2,10 @@
 
 #include "app/frmabout.h"
 #include "app/frmhelp.h"
-#include "app/msgbox.h"
+#include "store/msgbox.h"
 #include "display/ascan.h"
 #include "display/dac.h"
+#include "display/demotrace.h"
 #include "display/picturebox.h"
 #include "display/setupfields.h"
 #include "display/setupview.h"
@@ -55,23 +56,6 @@ QLabel *caption(QWidget *parent, const QString &text, const QRect &geometry)
     l->setGeometry(geometry);
     return l;
 }
-
-// The instrument's built-in trace shown before the first capture: an
-// initial pulse saturating at 100, then six echoes of falling height.
-struct DemoRun
-{
-    int first;
-    QList<int> values;
-};
-const QList<DemoRun> kDemoTrace = {
-    {10, {10, 32, 59, 100, 100, 100, 100, 100, 100, 100, 80, 58, 32, 12, 0}},
-    {50, {6, 46, 57, 59, 75, 72, 67, 56, 32, 13, 2}},
-    {90, {3, 31, 45, 65, 60, 52, 47, 32, 21, 3}},
-    {130, {5, 27, 39, 57, 50, 42, 35, 22, 14}},
-    {170, {3, 23, 31, 48, 41, 35, 25, 13, 7}},
-    {210, {2, 20, 27, 35, 29, 17, 7}},
-    {245, {5, 13, 27, 22, 18, 7, 2}},
-};
 
 } // namespace
 
@@ -313,6 +297,17 @@ QString frmmain::boxText(const char *name) const
     return e ? e->text() : QString();
 }
 
+QString frmmain::captionText(const char *name) const
+{
+    const QLabel *l = findChild<QLabel *>(QString::fromLatin1(name));
+    return l ? l->text() : QString();
+}
+
+QImage frmmain::ascanImage() const
+{
+    return picascan_->image().copy();
+}
+
 void frmmain::Form_Load()
 {
     lstmem_->clear();
@@ -332,11 +327,7 @@ void frmmain::Form_Load()
         comm_->setOutBufferSize(30);
         if (comm_->open()) {
             flushInput();
-            for (int p = 1; p <= 260; ++p)
-                m_.current[p] = 0;
-            for (const DemoRun &run : kDemoTrace)
-                for (int k = 0; k < run.values.size(); ++k)
-                    m_.current[run.first + k] = std::int16_t(run.values[k]);
+            loadDemoTrace(m_.current);
             display_pattern();
             flushInput();
             ok = true;

@@ -1,10 +1,13 @@
 #pragma once
 // The main window: memory list, A-scan picture, parameter panel, notes,
-// Capture, and the serial port Comm1. It shows what Module1 holds; the
-// logic it calls lives in the store, link, display and files libraries.
+// Capture, and the serial port Comm1. It shows what Module1 holds and wires
+// the windows together; the logic it calls lives in the layers below, and
+// the file and report windows reach it only through their host interfaces.
 
-#include "app/module1.h"
+#include "store/module1.h"
+#include "files/filehost.h"
 #include "link/capture.h"
+#include "report/reporthost.h"
 
 #include <QMainWindow>
 #include <QHash>
@@ -16,7 +19,6 @@ class QListWidget;
 class QPushButton;
 class QTimer;
 class QAction;
-class QLabel;
 class QProgressBar;
 class frmoption;
 
@@ -26,7 +28,10 @@ class PictureBox;
 class ReplyReceiver;
 } // namespace vextrum
 
-class frmmain : public QMainWindow, private vextrum::CaptureHost
+class frmmain : public QMainWindow,
+                public vextrum::FileHost,
+                public vextrum::ReportHost,
+                private vextrum::CaptureHost
 {
     Q_OBJECT
 public:
@@ -37,8 +42,8 @@ public:
     // failure: "File Error", port 1, the port selection, main window hidden.
     void Form_Load();
 
-    void display_pattern();
-    void display_setup();
+    void display_pattern() override;
+    void display_setup() override;
     void display_DAC();
     void display_DAC614();
     void cal_grt();
@@ -61,17 +66,23 @@ public:
 
     // Ends the program at once: port released, every window closed.
     void endProgram();
-    bool ending() const { return ending_; }
+    bool ending() const override { return ending_; }
 
     // Reads and discards all pending input, leaving the read length at 1.
-    void flushInput();
+    void flushInput() override;
 
-    vextrum::CommPort &Comm1() { return *comm_; }
+    vextrum::CommPort &Comm1() override { return *comm_; }
     Module1 &module() { return m_; }
-    QListWidget *lstmem() const { return lstmem_; }
+    QListWidget *lstmem() const override { return lstmem_; }
     vextrum::PictureBox *picascan() const { return picascan_; }
     QTimer *tmrwt() const { return tmrwt_; }
     QLineEdit *box(const char *name) const;
+
+    // FileHost and ReportHost
+    QWidget *hostWindow() override { return this; }
+    QImage ascanImage() const override;
+    QString boxText(const char *name) const override;
+    QString captionText(const char *name) const override;
 
     // Opens the port selection window, or brings an open one to the front.
     frmoption *showOption();
@@ -85,7 +96,6 @@ private:
     void buildMenus();
     void buildPanel(QWidget *client);
     void buildNotes(QWidget *client);
-    QString boxText(const char *name) const;
     void passiveReplyFinished(bool complete);
     void portLost(const QString &reason);
     void updateCaptureButton();

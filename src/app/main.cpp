@@ -1,7 +1,7 @@
 // Vextrum DGS: transfer and reporting for the Galvanor-II DGS.
 #include "app/fonts.h"
 #include "app/frmmain.h"
-#include "app/module1.h"
+#include "store/module1.h"
 
 #include <QApplication>
 #include <memory>

@@ -1,7 +1,8 @@
 #include "files/frmopen.h"
 
-#include "app/frmmain.h"
-#include "app/msgbox.h"
+#include "files/filehost.h"
+#include "store/module1.h"
+#include "store/msgbox.h"
 #include "files/datafile.h"
 #include "files/filelists.h"
 
@@ -23,7 +24,7 @@ QString patternFor(const QString &text)
 }
 } // namespace
 
-frmopen::frmopen(Module1 &m, frmmain &main, QWidget *parent)
+frmopen::frmopen(Module1 &m, FileHost &main, QWidget *parent)
     : FileWindow("frmopen", QStringLiteral("File Open"), QSize(420, 300), parent), m_(m), main_(main)
 {
     placeLists(QRect(8, 8, 190, 24), QRect(8, 38, 190, 150));
@@ -85,8 +86,8 @@ void frmopen::direct()
 {
     const QString path = path_->text();
     close();
-    main_.raise();
-    main_.activateWindow();
+    main_.hostWindow()->raise();
+    main_.hostWindow()->activateWindow();
 
     const OpenResult result = readDataFile(path, m_.store);
     if (result.status != OpenResult::CannotOpen) {
@@ -98,5 +99,5 @@ void frmopen::direct()
     main_.display_pattern();
     main_.display_setup();
     if (result.status != OpenResult::Ok)
-        MsgBox(m_, &main_, result.message(), QStringLiteral("File Open"));
+        MsgBox(m_, main_.hostWindow(), result.message(), QStringLiteral("File Open"));
 }

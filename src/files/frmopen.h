@@ -5,14 +5,16 @@
 
 class QComboBox;
 class QLineEdit;
-class frmmain;
+namespace vextrum {
+class FileHost;
+}
 struct Module1;
 
 class frmopen : public vextrum::FileWindow
 {
     Q_OBJECT
 public:
-    frmopen(Module1 &m, frmmain &main, QWidget *parent = nullptr);
+    frmopen(Module1 &m, vextrum::FileHost &main, QWidget *parent = nullptr);
 
     // Replaces the store with the file named in Text1 and redraws.
     void direct();
@@ -22,7 +24,7 @@ private:
     void patternTyped(const QString &text);
 
     Module1 &m_;
-    frmmain &main_;
+    vextrum::FileHost &main_;
     vextrum::FileList *files_;
     QComboBox *ext_;
     QLineEdit *path_;

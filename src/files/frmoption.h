@@ -6,14 +6,16 @@
 
 class QRadioButton;
 class QPushButton;
-class frmmain;
+namespace vextrum {
+class FileHost;
+}
 struct Module1;
 
 class frmoption : public QWidget
 {
     Q_OBJECT
 public:
-    frmoption(Module1 &m, frmmain &main, QWidget *parent = nullptr);
+    frmoption(Module1 &m, vextrum::FileHost &main, QWidget *parent = nullptr);
 
     void cmdok_Click();
     void cmdcancel_Click();
@@ -29,7 +31,7 @@ private:
     void finish();
 
     Module1 &m_;
-    frmmain &main_;
+    vextrum::FileHost &main_;
     QRadioButton *options_[4] = {};
     int saved_ = 1;
     bool finished_ = false;

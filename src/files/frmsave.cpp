@@ -1,7 +1,8 @@
 #include "files/frmsave.h"
 
-#include "app/frmmain.h"
-#include "app/msgbox.h"
+#include "files/filehost.h"
+#include "store/module1.h"
+#include "store/msgbox.h"
 #include "files/datafile.h"
 #include "files/filelists.h"
 
@@ -12,7 +13,7 @@
 
 using namespace vextrum;
 
-frmsave::frmsave(Module1 &m, frmmain &main, QWidget *parent)
+frmsave::frmsave(Module1 &m, FileHost &main, QWidget *parent)
     : FileWindow("frmsave", QStringLiteral("File Save"), QSize(400, 220), parent), m_(m), main_(main)
 {
     placeLists(QRect(8, 8, 200, 24), QRect(8, 40, 200, 172));
@@ -55,6 +56,6 @@ void frmsave::cmdsaveok_Click()
                    .arg(changed),
                QStringLiteral("File Save"));
     close();
-    main_.raise();
-    main_.activateWindow();
+    main_.hostWindow()->raise();
+    main_.hostWindow()->activateWindow();
 }

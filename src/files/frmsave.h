@@ -4,18 +4,20 @@
 #include "files/filelists.h"
 
 class QLineEdit;
-class frmmain;
+namespace vextrum {
+class FileHost;
+}
 struct Module1;
 
 class frmsave : public vextrum::FileWindow
 {
     Q_OBJECT
 public:
-    frmsave(Module1 &m, frmmain &main, QWidget *parent = nullptr);
+    frmsave(Module1 &m, vextrum::FileHost &main, QWidget *parent = nullptr);
     void cmdsaveok_Click();
 
 private:
     Module1 &m_;
-    frmmain &main_;
+    vextrum::FileHost &main_;
     QLineEdit *name_;
 };

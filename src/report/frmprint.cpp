@@ -1,6 +1,5 @@
 #include "report/frmprint.h"
 
-#include "app/frmmain.h"
 #include "display/picturebox.h"
 #include "report/reportpage.h"
 
@@ -34,7 +33,7 @@ Canvas &frmprint::canvas(const char *name)
     return box->canvas();
 }
 
-frmprint &frmprint::of(frmmain &main)
+frmprint &frmprint::of(QWidget &main)
 {
     if (auto *w = main.findChild<frmprint *>(QString(), Qt::FindDirectChildrenOnly))
         return *w;

@@ -5,8 +5,6 @@
 
 #include <QWidget>
 
-class frmmain;
-
 namespace vextrum {
 class Canvas;
 class PictureBox;
@@ -23,5 +21,5 @@ public:
     vextrum::PictureBox *picture(const char *name) const;
 
     // The main window's composition window, made on first use.
-    static frmprint &of(frmmain &main);
+    static frmprint &of(QWidget &main);
 };

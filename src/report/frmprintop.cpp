@@ -1,6 +1,6 @@
 #include "report/frmprintop.h"
 
-#include "app/frmmain.h"
+#include "report/reporthost.h"
 #include "display/canvas.h"
 
 #include <QGroupBox>
@@ -29,8 +29,8 @@ const OptionButton kOptions[] = {
 
 } // namespace
 
-frmprintop::frmprintop(Module1 &m, frmmain &main, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_(m), main_(&main)
+frmprintop::frmprintop(Module1 &m, ReportHost &main, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_(m), main_(main), mainWindow_(main.hostWindow())
 {
     setObjectName(QStringLiteral("frmprintop"));
     setWindowTitle(QStringLiteral("Print"));
@@ -80,17 +80,17 @@ PrintChoice frmprintop::choice() const
 
 void frmprintop::report(int slot)
 {
-    const ReportResult r = print_report(m_, *main_);
+    const ReportResult r = print_report(m_, main_);
     emit reportPrinted(slot, r);
 }
 
 void frmprintop::cmdprint_Click()
 {
     const PrintChoice chosen = choice();
-    if (main_ && chosen == PrintChoice::Single) {
+    if (mainWindow_ && chosen == PrintChoice::Single) {
         report(-1);
-    } else if (main_) {
-        const QListWidget *list = main_->lstmem();
+    } else if (mainWindow_) {
+        const QListWidget *list = main_.lstmem();
         QStringList entries;
         QList<bool> selected;
         for (int i = 0; i < list->count(); ++i) {
@@ -98,11 +98,11 @@ void frmprintop::cmdprint_Click()
             selected << list->item(i)->isSelected();
         }
         for (int slot : memoriesToPrint(chosen, entries, selected)) {
-            if (slot >= kMemoryCount || !main_)
+            if (slot >= kMemoryCount || !mainWindow_)
                 break;
             m_.current = m_.store[size_t(slot)];
-            main_->display_pattern();
-            main_->display_setup();
+            main_.display_pattern();
+            main_.display_setup();
             m_.shownSlot = std::int16_t(slot);
             report(slot);
         }
@@ -110,14 +110,14 @@ void frmprintop::cmdprint_Click()
     close();
 }
 
-frmprintop *showPrintOptions(Module1 &m, frmmain &main)
+frmprintop *showPrintOptions(Module1 &m, ReportHost &main)
 {
     frmprintop *w = nullptr;
-    for (frmprintop *open : main.findChildren<frmprintop *>(QString(), Qt::FindDirectChildrenOnly))
+    for (frmprintop *open : main.hostWindow()->findChildren<frmprintop *>(QString(), Qt::FindDirectChildrenOnly))
         if (open->isVisible())
             w = open;
     if (!w) {
-        w = new frmprintop(m, main, &main);
+        w = new frmprintop(m, main, main.hostWindow());
         w->show();
     }
     w->raise();

@@ -13,13 +13,15 @@
 class QGroupBox;
 class QPushButton;
 class QRadioButton;
-class frmmain;
+namespace vextrum {
+class ReportHost;
+}
 
 class frmprintop : public QWidget
 {
     Q_OBJECT
 public:
-    frmprintop(Module1 &m, frmmain &main, QWidget *parent = nullptr);
+    frmprintop(Module1 &m, vextrum::ReportHost &main, QWidget *parent = nullptr);
 
     // The print run of the chosen option, then the window closes.
     void cmdprint_Click();
@@ -34,7 +36,8 @@ private:
     void report(int slot);
 
     Module1 &m_;
-    QPointer<frmmain> main_;
+    vextrum::ReportHost &main_;
+    QPointer<QWidget> mainWindow_; // gone if the main window closed mid-run
     QGroupBox *Frame1_ = nullptr;
     QRadioButton *opsingle_ = nullptr;
     QRadioButton *opselect_ = nullptr;
@@ -44,4 +47,4 @@ private:
 
 // File, "Print": the option window of the main window, shown without
 // blocking it; an open one is brought to the front instead.
-frmprintop *showPrintOptions(Module1 &m, frmmain &main);
+frmprintop *showPrintOptions(Module1 &m, vextrum::ReportHost &main);

@@ -1,7 +1,7 @@
 #include "report/printreport.h"
 
-#include "app/frmmain.h"
-#include "app/msgbox.h"
+#include "report/reporthost.h"
+#include "store/msgbox.h"
 #include "report/frmprint.h"
 #include "report/reportpage.h"
 
@@ -24,13 +24,13 @@ constexpr double kTwipsPerInch = 1440;
 class ReportRun
 {
 public:
-    ReportRun(Module1 &m, frmmain &main) : m_(m), main_(main) {}
+    ReportRun(Module1 &m, ReportHost &main) : m_(m), main_(main) {}
 
     bool check(bool ok)
     {
         if (!ok) {
             ++failures;
-            MsgBox(m_, &main_, QString::fromLatin1(kFailure));
+            MsgBox(m_, main_.hostWindow(), QString::fromLatin1(kFailure));
         }
         return ok;
     }
@@ -59,7 +59,7 @@ public:
 
 private:
     Module1 &m_;
-    frmmain &main_;
+    ReportHost &main_;
     QSet<QString> written_;
 };
 
@@ -109,13 +109,13 @@ QPrinter &currentPrinter(Module1 &m)
     return *m.printer;
 }
 
-ReportResult print_report(Module1 &m, frmmain &main)
+ReportResult print_report(Module1 &m, ReportHost &main)
 {
     // Read once, up front: a failure message waits for its OK in an event
     // loop, where a memory arriving on the port could redraw the window;
     // the page still shows the main window as it was when called.
     const ReportInputs in = gatherReportInputs(main);
-    frmprint &form = frmprint::of(main);
+    frmprint &form = frmprint::of(*main.hostWindow());
     Canvas &echo = form.canvas("picecho");
     Canvas &setup = form.canvas("picsetup");
     Canvas &note = form.canvas("Picnote");

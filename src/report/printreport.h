@@ -3,11 +3,13 @@
 // shows, sent as one print job to the current printer, and the platform's
 // printer set-up dialog that chooses that printer.
 
-#include "app/module1.h"
+#include "store/module1.h"
 
 class QPrinter;
 class QWidget;
-class frmmain;
+namespace vextrum {
+class ReportHost;
+}
 
 // What became of one report. Every failure has already been shown to the
 // user; callers may ignore the result.
@@ -21,7 +23,7 @@ struct ReportResult
 // passes it through the temporary bitmaps gtp101.bmp to gtp104.bmp in the
 // working directory and prints it. Each failing operation shows
 // "The Report can't be printed." and the routine goes on with the next.
-ReportResult print_report(Module1 &m, frmmain &main);
+ReportResult print_report(Module1 &m, vextrum::ReportHost &main);
 
 // The current printer; a default one is made on first use.
 QPrinter &currentPrinter(Module1 &m);

@@ -1,7 +1,6 @@
 #include "report/reportpage.h"
 
-#include "app/frmmain.h"
-#include "display/picturebox.h"
+#include "report/reporthost.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -165,14 +164,11 @@ const QList<MeasureCell> &measureCells()
     return cells;
 }
 
-ReportInputs gatherReportInputs(const frmmain &main)
+ReportInputs gatherReportInputs(const ReportHost &main)
 {
     ReportInputs in;
-    in.ascan = main.picascan()->image().copy();
-    auto boxText = [&main](const char *name) {
-        const QLineEdit *e = main.box(name);
-        return e ? e->text() : QString();
-    };
+    in.ascan = main.ascanImage();
+    auto boxText = [&main](const char *name) { return main.boxText(name); };
     for (int k = 0; k < measureCells().size(); ++k)
         in.measurements[size_t(k)] = boxText(measureCells()[k].box);
     for (const TableRow &row : parameterTable()) {
@@ -181,8 +177,7 @@ ReportInputs gatherReportInputs(const frmmain &main)
             if (cell.kind == TableCell::Box) {
                 in.panel.insert(name, boxText(cell.text));
             } else if (cell.kind == TableCell::Caption) {
-                const QLabel *l = main.findChild<QLabel *>(name);
-                in.panel.insert(name, l ? l->text() : QString());
+                in.panel.insert(name, main.captionText(cell.text));
             }
         }
     }

@@ -13,9 +13,9 @@
 #include <array>
 #include <memory>
 
-class frmmain;
-
 namespace vextrum {
+
+class ReportHost;
 
 // One section canvas of the composition window.
 struct ReportSection
@@ -55,7 +55,7 @@ struct ReportInputs
     QHash<QString, QString> panel;       // box texts and captions, by name
     std::array<QString, 4> notes;        // operator, job, defect, remark
 };
-ReportInputs gatherReportInputs(const frmmain &main);
+ReportInputs gatherReportInputs(const ReportHost &main);
 
 // The parameter table: rows of four cells at fixed points.
 struct TableCell

@@ -5,9 +5,9 @@
 #include "display/picturebox.h"
 #include "link/commport.h"
 #include "link/frames.h"
-#include "link/replybuilder.h"
+#include "simkit/replybuilder.h"
 #include "link/replyreceiver.h"
-#include "link/simulator.h"
+#include "simkit/simulator.h"
 
 #include <QLineEdit>
 #include <QListWidget>

@@ -4,7 +4,7 @@
 #include "common/program.h"
 #include "files/frmopen.h"
 #include "files/frmsave.h"
-#include "link/simulator.h"
+#include "simkit/simulator.h"
 #include "report/frmprintop.h"
 
 #include <QAction>

@@ -3,7 +3,7 @@
 #include "common/program.h"
 #include "display/picturebox.h"
 #include "display/setupfields.h"
-#include "link/replybuilder.h"
+#include "simkit/replybuilder.h"
 
 #include <QLabel>
 #include <QLineEdit>

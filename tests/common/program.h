@@ -5,7 +5,7 @@
 
 #include "app/frmmain.h"
 #include "common/workdir.h"
-#include "link/ptypair.h"
+#include "simkit/ptypair.h"
 
 #include <QFile>
 #include <QListWidget>

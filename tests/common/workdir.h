@@ -2,7 +2,7 @@
 // Test fixtures shared by the window tests: a temporary working directory
 // and a recorder for the program's messages.
 
-#include "app/module1.h"
+#include "store/module1.h"
 
 #include <QDir>
 #include <QList>

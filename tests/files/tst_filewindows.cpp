@@ -5,7 +5,7 @@
 #include "files/filelists.h"
 #include "files/frmopen.h"
 #include "files/frmsave.h"
-#include "link/replybuilder.h"
+#include "simkit/replybuilder.h"
 
 #include <QAction>
 #include <QComboBox>

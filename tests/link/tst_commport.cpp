@@ -2,7 +2,7 @@
 // instrument's cable.
 #include "link/commport.h"
 #include "link/frames.h"
-#include "link/ptypair.h"
+#include "simkit/ptypair.h"
 
 #include <QtTest>
 

@@ -1,6 +1,6 @@
 // The instrument's reply: reading it byte by byte, unpacking it into a
 // record by the run table, and building it back from a record.
-#include "link/replybuilder.h"
+#include "simkit/replybuilder.h"
 #include "link/replyreader.h"
 #include "link/unpack.h"
 

@@ -2,9 +2,9 @@
 // program's own serial port class.
 #include "link/commport.h"
 #include "link/frames.h"
-#include "link/replybuilder.h"
+#include "simkit/replybuilder.h"
 #include "link/replyreader.h"
-#include "link/simulator.h"
+#include "simkit/simulator.h"
 #include "link/unpack.h"
 
 #include <QElapsedTimer>

@@ -5,7 +5,7 @@
 #include "common/program.h"
 #include "display/ascan.h"
 #include "display/picturebox.h"
-#include "link/replybuilder.h"
+#include "simkit/replybuilder.h"
 #include "report/frmprint.h"
 #include "report/frmprintop.h"
 #include "report/ink.h"

@@ -1,6 +1,6 @@
-#include "app/msgbox.h"
+#include "store/msgbox.h"
 
-#include "app/module1.h"
+#include "store/module1.h"
 
 #include <QMessageBox>
 

@@ -1,4 +1,4 @@
-#include "link/replybuilder.h"
+#include "simkit/replybuilder.h"
 
 #include "display/setupfields.h"
 #include "link/unpack.h"

@@ -1,8 +1,8 @@
-#include "link/simulator.h"
+#include "simkit/simulator.h"
 
 #include "files/datafile.h"
-#include "link/ptypair.h"
-#include "link/replybuilder.h"
+#include "simkit/ptypair.h"
+#include "simkit/replybuilder.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "link/ptypair.h"
+#include "simkit/ptypair.h"
 
 #include <QSocketNotifier>
 
