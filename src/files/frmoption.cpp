@@ -1,7 +1,8 @@
 #include "files/frmoption.h"
 
-#include "app/frmmain.h"
-#include "app/msgbox.h"
+#include "files/filehost.h"
+#include "store/module1.h"
+#include "store/msgbox.h"
 #include "display/canvas.h"
 #include "files/portconfig.h"
 #include "link/commport.h"
@@ -16,7 +17,7 @@
 
 using namespace vextrum;
 
-frmoption::frmoption(Module1 &m, frmmain &main, QWidget *parent)
+frmoption::frmoption(Module1 &m, FileHost &main, QWidget *parent)
     : QWidget(parent, Qt::Window), m_(m), main_(main)
 {
     setObjectName(QStringLiteral("frmoption"));
@@ -38,12 +39,24 @@ frmoption::frmoption(Module1 &m, frmmain &main, QWidget *parent)
     cmdcancel->setFont(bold);
     cmdcancel->setGeometry(twipsRect(2760, 2280, 1215, 375));
 
+    QFont deviceFont(QStringLiteral("MS Sans Serif"));
+    deviceFont.setPointSizeF(6.75);
     for (int n = 1; n <= 4; ++n) {
         auto *o = new QRadioButton(QStringLiteral("Comport %1").arg(n), this);
         o->setObjectName(QStringLiteral("Option%1").arg(n));
         o->setFont(bold);
         o->setGeometry(twipsRect(240, 240 + (n - 1) * 480, 1680, 375));
         options_[n - 1] = o;
+        // Which device the button opens on this machine, under its caption.
+        const QString device = CommPort::deviceName(n);
+        auto *where = new QLabel(this);
+        where->setObjectName(QStringLiteral("labdev%1").arg(n));
+        where->setFont(deviceFont);
+        where->setGeometry(twipsRect(540, 240 + (n - 1) * 480 + 300, 1440, 195));
+        where->setText(where->fontMetrics().elidedText(device, Qt::ElideMiddle, where->width()));
+        where->setToolTip(device);
+        where->setEnabled(false); // greyed: it describes, it is not a choice
+        o->setToolTip(device);
         connect(o, &QRadioButton::toggled, this, [this, n](bool on) {
             if (on)
                 m_.portNumber = std::int16_t(n);
@@ -95,9 +108,9 @@ void frmoption::finish()
 {
     finished_ = true;
     close();
-    main_.show();
-    main_.raise();
-    main_.activateWindow();
+    main_.hostWindow()->show();
+    main_.hostWindow()->raise();
+    main_.hostWindow()->activateWindow();
 }
 
 void frmoption::cmdok_Click()
@@ -134,7 +147,7 @@ void frmoption::closeEvent(QCloseEvent *event)
         m_.portNumber = std::int16_t(saved_);
         reopenPort();
         finished_ = true;
-        main_.show();
+        main_.hostWindow()->show();
     }
     event->accept();
 }

@@ -5,7 +5,7 @@
 // Driven by the port's arrivals and the reply timer: it never waits in a
 // loop, so the window stays live and the processor idle.
 
-#include "app/module1.h"
+#include "store/module1.h"
 #include "link/replyreceiver.h"
 
 #include <QObject>

@@ -5,9 +5,10 @@
 #include "display/picturebox.h"
 #include "files/frmoption.h"
 #include "link/commport.h"
-#include "link/ptypair.h"
+#include "simkit/ptypair.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -265,6 +266,14 @@ void tst_frmmain::optionShowsConfiguredPort()
     QVERIFY(!o->findChild<QRadioButton *>(QStringLiteral("Option1"))->isChecked());
     QCOMPARE(o->savedPort(), 3);
     QCOMPARE(m_->portNumber, std::int16_t(3));
+    // Under each button, the device it opens on this machine.
+    for (int n = 1; n <= 4; ++n) {
+        const QLabel *where = o->findChild<QLabel *>(QStringLiteral("labdev%1").arg(n));
+        QVERIFY(where);
+        QCOMPARE(where->toolTip(), CommPort::deviceName(n));
+        QCOMPARE(where->toolTip(), ptys_[n - 1]->slavePath());
+        QVERIFY(!where->text().isEmpty());
+    }
 }
 
 void tst_frmmain::optionCancelRestoresPort()
