@@ -21,7 +21,8 @@ class frmprintop : public QWidget
 public:
     frmprintop(Module1 &m, frmmain &main, QWidget *parent = nullptr);
 
-    // The print run of the chosen option, then the window closes.
+    // The print run of the chosen option, then the window closes. To a
+    // PDF file the run's reports are the pages of one file.
     void cmdprint_Click();
     vextrum::PrintChoice choice() const;
 
@@ -31,7 +32,7 @@ signals:
     void reportPrinted(int slot, const ReportResult &result);
 
 private:
-    void report(int slot);
+    void report(ReportJob &job, int slot);
 
     Module1 &m_;
     QPointer<frmmain> main_;
