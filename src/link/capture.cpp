@@ -158,7 +158,8 @@ void CaptureRun::end()
         m_.shownSlot = std::int16_t(lastFiled_);
         m_.showingStored = true;
     } else {
-        m_.showingStored = lastFiled_ == kUntouched && wasShowingStored_;
+        // Untouched: still what was shown before, or double-clicked since.
+        m_.showingStored = lastFiled_ == kUntouched && (wasShowingStored_ || m_.showingStored);
     }
     host_.showCurrent();
     m_.capturing = false;
