@@ -30,6 +30,7 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTimer>
 
@@ -41,6 +42,7 @@ namespace {
 
 constexpr int kClientWidth = 11880, kClientHeight = 8310;
 constexpr int kReplyTimeoutMs = 2000;
+constexpr int kTailQuietMs = 250; // a reply's bytes follow each other far closer
 
 QFont sansFont(double points, bool bold = false)
 {
@@ -115,8 +117,12 @@ frmmain::frmmain(Module1 &m, QWidget *parent) : QMainWindow(parent), m_(m)
     progress_->setObjectName(QStringLiteral("captureprogress"));
     progress_->setMaximumWidth(200);
     progress_->hide();
+    cmdstop_ = new QPushButton(QStringLiteral("Stop"), this);
+    cmdstop_->setObjectName(QStringLiteral("cmdstop"));
+    cmdstop_->hide();
     statusBar()->addWidget(status_, 1);
     statusBar()->addPermanentWidget(progress_);
+    statusBar()->addPermanentWidget(cmdstop_);
 
     capture_ = new CaptureRun(m_, *comm_, *tmrwt_, *this, this);
     connect(cmdcapture_, &QPushButton::clicked, this, &frmmain::cmdcapture_Click);
@@ -126,16 +132,34 @@ frmmain::frmmain(Module1 &m, QWidget *parent) : QMainWindow(parent), m_(m)
         progress_->setValue(index - 1);
         progress_->show();
     });
-    connect(capture_, &CaptureRun::finished, this, [this] {
-        status_->setText(tr("Capture finished"));
-        progress_->hide();
+    // The rest of a reply cut short is still on its way: it is dropped
+    // until the line has been quiet a while, so that no byte of it is
+    // taken for the start of a reply.
+    tail_ = new QTimer(this);
+    tail_->setSingleShot(true);
+    tail_->setInterval(kTailQuietMs);
+    connect(tail_, &QTimer::timeout, this, [this] {
+        if (comm_->isOpen() && comm_->inBufferCount() > 0) {
+            flushInput();
+            tail_->start();
+            return;
+        }
         updateCaptureButton();
     });
-    connect(capture_, &CaptureRun::aborted, this, [this] {
-        status_->setText(tr("Capture stopped: the serial port went away"));
+    auto runEnded = [this] {
+        if (capture_->outcome() != CaptureRun::Outcome::Finished)
+            dropTail();
+        status_->setText(capture_->summary());
         progress_->hide();
+        cmdstop_->hide();
         updateCaptureButton();
-    });
+    };
+    connect(capture_, &CaptureRun::finished, this, runEnded);
+    connect(capture_, &CaptureRun::stopped, this, runEnded);
+    connect(capture_, &CaptureRun::aborted, this, runEnded);
+    connect(cmdstop_, &QPushButton::clicked, capture_, &CaptureRun::stop);
+    auto *esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(esc, &QShortcut::activated, capture_, &CaptureRun::stop);
     passive_ = new ReplyReceiver(*comm_, m_.rxBuffer, this);
     connect(passive_, &ReplyReceiver::finished, this, &frmmain::passiveReplyFinished);
     connect(comm_, &CommPort::onComm, this, &frmmain::Comm1_OnComm);
@@ -442,16 +466,27 @@ void frmmain::lstmem_DblClick()
         display_pattern();
         display_setup();
         m_.shownSlot = std::int16_t(s);
+        m_.showingStored = true;
         return;
     }
 }
 
 void frmmain::cmdtxtsav_Click()
 {
+    if (!m_.showingStored) {
+        status_->setText(tr("No memory shown: double-click one in the list, then save its notes."));
+        return;
+    }
     QStringList texts;
     for (const NoteField &n : noteFields())
         texts << boxText(n.box);
     saveNotes(m_.store[m_.shownSlot], texts);
+    status_->setText(tr("Notes saved in Mem %1").arg(m_.shownSlot + 1));
+}
+
+void frmmain::showStatus(const QString &text)
+{
+    status_->setText(text);
 }
 
 void frmmain::cal_grt()
@@ -508,12 +543,19 @@ void frmmain::showCurrent()
 
 void frmmain::updateCaptureButton()
 {
-    cmdcapture_->setEnabled(!capture_->isRunning() && !passive_->isReading());
+    cmdcapture_->setEnabled(!capture_->isRunning() && !passive_->isReading() && !tail_->isActive());
+}
+
+void frmmain::dropTail()
+{
+    flushInput();
+    tail_->start();
+    updateCaptureButton();
 }
 
 void frmmain::cmdcapture_Click()
 {
-    if (capture_->isRunning() || passive_->isReading())
+    if (capture_->isRunning() || passive_->isReading() || tail_->isActive())
         return; // one reader on the port at a time
     if (!comm_->isOpen()) {
         MsgBox(m_, this, tr("The serial port is not open: choose the instrument's port under Option."),
@@ -521,6 +563,7 @@ void frmmain::cmdcapture_Click()
         return;
     }
     cmdcapture_->setEnabled(false);
+    cmdstop_->show();
     capture_->start();
 }
 
@@ -550,6 +593,11 @@ void frmmain::Comm1_OnComm(int event)
 {
     if (m_.capturing || capture_->isRunning() || passive_->isReading())
         return;
+    if (tail_->isActive()) {
+        flushInput();
+        tail_->start();
+        return;
+    }
     if (event != CommPort::kEventReceive)
         return;
     comm_->setInputLen(1);
@@ -570,9 +618,14 @@ void frmmain::Comm1_OnComm(int event)
 
 void frmmain::passiveReplyFinished(bool complete)
 {
+    if (!complete) // a reply cut short is never filed, nor is its rest
+        dropTail();
     updateCaptureButton();
-    if (!complete)
-        return; // a reply cut short is never filed
+    if (!complete) {
+        status_->setText(comm_->isOpen() ? tr("A reply from the instrument stopped part-way: nothing filed")
+                                         : tr("A reply from the instrument was dropped: the serial port was closed"));
+        return;
+    }
     const double k = ownNumber(m_.current);
     if (k < 1 || k > kMemoryCount || k != std::floor(k))
         return;
@@ -581,6 +634,8 @@ void frmmain::passiveReplyFinished(bool complete)
     m_.store[slot] = m_.current;
     display_pattern();
     display_setup();
+    m_.shownSlot = std::int16_t(slot);
+    m_.showingStored = true;
     tmrwt_->stop();
     m_.timedOut = false;
     status_->setText(tr("Mem %1 received").arg(slot + 1));

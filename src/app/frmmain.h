@@ -51,8 +51,11 @@ public:
     // Shows the first selected memory from the top and makes its slot the
     // shown slot; nothing when no entry is selected.
     void lstmem_DblClick();
-    // Writes the note boxes into the shown slot.
+    // Writes the note boxes into the memory on screen; with none on screen
+    // it writes nothing and says how to pick one.
     void cmdtxtsav_Click();
+    // A line for the user in the status bar.
+    void showStatus(const QString &text) override;
 
     // Capture of the selected memories, and the instrument's own sending.
     void cmdcapture_Click();
@@ -99,6 +102,7 @@ private:
     void passiveReplyFinished(bool complete);
     void portLost(const QString &reason);
     void updateCaptureButton();
+    void dropTail();
 
     // CaptureHost
     int entryCount() const override;
@@ -118,5 +122,7 @@ private:
     vextrum::ReplyReceiver *passive_ = nullptr;
     QLabel *status_ = nullptr;
     QProgressBar *progress_ = nullptr;
+    QPushButton *cmdstop_ = nullptr;
+    QTimer *tail_ = nullptr;
     bool ending_ = false;
 };

@@ -85,8 +85,7 @@ bool writeDataFile(const QString &path, const Store &store, QString *error, int 
     if (info.isDir())
         return fail(QStringLiteral("%1 is a folder, not a file.").arg(shown));
     if (!info.absoluteDir().exists())
-        return fail(QStringLiteral("The folder %1 does not exist.")
-                        .arg(QDir::toNativeSeparators(info.absolutePath())));
+        return fail(QStringLiteral("Cannot create %1: its folder does not exist.").arg(shown));
 
     const EncodeResult encoded = encodeStore(store);
 
@@ -96,8 +95,20 @@ bool writeDataFile(const QString &path, const Store &store, QString *error, int 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return fail(QStringLiteral("Cannot create %1: %2.").arg(shown, file.errorString()));
-    if (file.write(encoded.bytes) != encoded.bytes.size()) {
-        const QString why = file.errorString();
+    // A short write (a full disk, a file size limit) sets no error of its
+    // own: writing on at the first byte not taken brings out the system's
+    // reason.
+    qsizetype written = 0;
+    while (written < encoded.bytes.size()) {
+        const qint64 n = file.write(encoded.bytes.constData() + written, encoded.bytes.size() - written);
+        if (n <= 0)
+            break;
+        written += n;
+    }
+    if (written != encoded.bytes.size()) {
+        QString why = file.error() != QFileDevice::NoError ? file.errorString() : QString();
+        if (why.isEmpty())
+            why = QStringLiteral("only %1 of %2 bytes could be written").arg(written).arg(encoded.bytes.size());
         file.cancelWriting();
         return fail(QStringLiteral("Cannot write %1: %2.").arg(shown, why));
     }
@@ -121,7 +132,7 @@ QString joinPath(const QString &dir, const QString &name)
 // ---------------------------------------------------------------------------
 // Reading
 
-QString OpenResult::message() const
+QString OpenResult::message(const QString &path) const
 {
     const auto where = [this] {
         return QStringLiteral("memory %1, position %2").arg(slot + 1).arg(index);
@@ -138,20 +149,34 @@ QString OpenResult::message() const
             text += QStringLiteral("...");
         return text;
     };
+    if (notADataFile()) {
+        const QString file = path.isEmpty() ? QStringLiteral("The file") : QDir::toNativeSeparators(path);
+        switch (status) {
+        case NotANumber:
+            return QStringLiteral("%1 is not a data file: \"%2\" is not a number.").arg(file, shownItem());
+        case OutOfRange:
+            return QStringLiteral("%1 is not a data file: \"%2\" is out of range.").arg(file, shownItem());
+        default:
+            return QStringLiteral("%1 is not a data file: it holds no number.").arg(file);
+        }
+    }
+    const QString cleared = storeChanged() ? QStringLiteral(" The memories from that point on were cleared.")
+                                           : QString();
     switch (status) {
     case Ok:
         return QString();
     case CannotOpen:
         return QStringLiteral("The file cannot be opened: %1.").arg(reason);
     case ReadFailed:
-        return QStringLiteral("Reading the file failed at %1: %2.").arg(where(), reason);
+        return QStringLiteral("Reading the file failed at %1: %2.").arg(where(), reason) + cleared;
     case EndedEarly:
-        return QStringLiteral("The file ends early: %1 and all after it are missing.").arg(where());
+        return QStringLiteral("The file ends early: %1 and all after it are missing.").arg(where()) + cleared;
     case NotANumber:
-        return QStringLiteral("Not a number at %1: \"%2\".").arg(where(), shownItem());
+        return QStringLiteral("Not a number at %1: \"%2\".").arg(where(), shownItem()) + cleared;
     case OutOfRange:
         return QStringLiteral("Number out of range (-32768 to 32767) at %1: \"%2\".")
-            .arg(where(), shownItem());
+                   .arg(where(), shownItem())
+            + cleared;
     }
     return QString();
 }
@@ -183,14 +208,7 @@ constexpr int kOwnNumberLast = pos::OwnNumberFirst + 2; // 360
 
 } // namespace
 
-DataFileParser::DataFileParser(Store &store) : m_store(store)
-{
-    for (int s = 0; s < kFileSlots; ++s) {
-        Record &r = m_store[std::size_t(s)];
-        std::fill(r.begin(), r.begin() + 256, std::int16_t(0));
-        std::fill(r.begin() + 256, r.begin() + kFileValues, kBlank);
-    }
-}
+DataFileParser::DataFileParser(Store &store) : m_store(store) {}
 
 inline void DataFileParser::keep(char c)
 {
@@ -271,6 +289,14 @@ void DataFileParser::endItem()
 
 inline void DataFileParser::put(int value)
 {
+    if (!m_started) {
+        m_started = true;
+        for (int s = 0; s < kFileSlots; ++s) {
+            Record &slot = m_store[std::size_t(s)];
+            std::fill(slot.begin(), slot.begin() + 256, std::int16_t(0));
+            std::fill(slot.begin() + 256, slot.begin() + kFileValues, kBlank);
+        }
+    }
     Record &r = m_store[std::size_t(m_result.slot)];
     r[std::size_t(m_result.index)] = std::int16_t(value);
     if (m_result.index == kOwnNumberLast)

@@ -72,15 +72,25 @@ struct OpenResult {
     QString reason;          // CannotOpen, ReadFailed: the system's reason
     std::array<bool, kMemoryCount> captured{}; // entries to mark " *"
 
+    // Numbers were read into the store (its slots were reset first).
+    bool storeChanged() const { return slot > 0 || index > 0; }
+    // Not one number could be read: no data file, and the store is as it was.
+    bool notADataFile() const
+    {
+        return !storeChanged() && (status == EndedEarly || status == NotANumber || status == OutOfRange);
+    }
+
     // One line for the user naming the failure and the memory and position,
-    // empty for Ok.
-    QString message() const;
+    // and that what follows was cleared; empty for Ok. `path` names the
+    // file in the message of a file that is no data file.
+    QString message(const QString &path = QString()) const;
 };
 
-// Reads a file's content into the store. Slots 0..199 are first reset
-// (values 0..255 := 0, 256..1099 := 32; value 1100 and slot 200 keep what
-// they hold), then filled value by value until the 220 000th number, the end
-// of the content, or the first item that is not a usable number. Numbers
+// Reads a file's content into the store. With the first number read, slots
+// 0..199 are reset (values 0..255 := 0, 256..1099 := 32; value 1100 and slot
+// 200 keep what they hold), then filled value by value until the 220 000th
+// number, the end of the content, or the first item that is not a usable
+// number. Content without one usable number leaves the store untouched. Numbers
 // past the 220 000th are ignored. A slot whose own memory number (values
 // 358..360) equals its slot number + 1, once value 360 has been read, is
 // marked in `captured`.
@@ -92,7 +102,8 @@ OpenResult parseDataFile(const QByteArray &content, Store &store);
 OpenResult readDataFile(const QString &path, Store &store);
 
 // The reader fed piece by piece: the same result as parseDataFile on the
-// pieces joined, wherever they are split. Constructing it resets the slots.
+// pieces joined, wherever they are split. The slots are reset when the
+// first number is read.
 class DataFileParser
 {
 public:
@@ -132,6 +143,7 @@ private:
     Store &m_store;
     OpenResult m_result;
     bool m_done = false;
+    bool m_started = false; // the slots have been reset
     State m_state = State::Between;
 
     // The number being read. Digits count from the first mantissa digit;

@@ -90,14 +90,21 @@ void frmopen::direct()
     main_.hostWindow()->activateWindow();
 
     const OpenResult result = readDataFile(path, m_.store);
-    if (result.status != OpenResult::CannotOpen) {
+    if (result.notADataFile()) {
+        // Nothing was read: the memories, marks, selection and screen stay.
+        MsgBox(m_, main_.hostWindow(), result.message(path), QStringLiteral("File Open"));
+        return;
+    }
+    if (result.storeChanged()) {
         QListWidget *list = main_.lstmem();
         list->clear();
         for (int s = 0; s < kMemoryCount; ++s)
             list->addItem(entryText(s, result.captured[s]));
+        // The record on screen is no longer one of the memories.
+        m_.showingStored = false;
     }
     main_.display_pattern();
     main_.display_setup();
     if (result.status != OpenResult::Ok)
-        MsgBox(m_, main_.hostWindow(), result.message(), QStringLiteral("File Open"));
+        MsgBox(m_, main_.hostWindow(), result.message(path), QStringLiteral("File Open"));
 }

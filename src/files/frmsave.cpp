@@ -46,8 +46,8 @@ void frmsave::cmdsaveok_Click()
         return;
     }
     if (!writeDataFile(path, m_.store, &error, &changed)) {
-        MsgBox(m_, this, QStringLiteral("The file can't be saved: %1 (%2)").arg(error, QDir::toNativeSeparators(path)),
-               QStringLiteral("File Save"));
+        // The reason names the file already.
+        MsgBox(m_, this, QStringLiteral("The file can't be saved: %1").arg(error), QStringLiteral("File Save"));
         return; // the window stays for another try
     }
     if (changed > 0)

@@ -9,8 +9,6 @@ void saveNotes(Record &slot, const QStringList &boxTexts)
     const QList<NoteField> &fields = noteFields();
     for (int n = 0; n < fields.size() && n < boxTexts.size(); ++n) {
         const QString &text = boxTexts[n];
-        if (text.isEmpty())
-            continue;
         const int first = fields[n].first;
         for (int k = 0; k < pos::NoteLength; ++k)
             slot[first + k] = k < text.size() ? charToCode(text[k]) : kBlank;

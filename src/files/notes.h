@@ -9,10 +9,10 @@
 
 namespace vextrum {
 
-// "Detail/Note SAVE": each box with text replaces its whole field, padded
-// with blanks, so a shorter note never keeps the tail of the old one; an
-// empty box leaves its field as it is. Texts in note order; at most 20
-// characters of each are taken.
+// "Detail/Note SAVE": each box replaces its whole field, padded with
+// blanks, so a shorter note never keeps the tail of the old one and an
+// emptied box clears its field. Texts in note order; at most 20 characters
+// of each are taken.
 void saveNotes(Record &slot, const QStringList &boxTexts);
 
 // Accepts only characters with a single-byte (Latin-1) code.

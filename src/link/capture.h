@@ -8,7 +8,9 @@
 #include "store/module1.h"
 #include "link/replyreceiver.h"
 
+#include <QList>
 #include <QObject>
+#include <QString>
 
 class QTimer;
 
@@ -33,22 +35,42 @@ class CaptureRun : public QObject
 {
     Q_OBJECT
 public:
+    enum class Outcome {
+        Finished, // every selected entry was tried
+        Stopped,  // the user stopped it
+        Aborted,  // the port was closed or went away
+    };
+
     CaptureRun(Module1 &m, CommPort &port, QTimer &replyTimer, CaptureHost &host, QObject *parent = nullptr);
 
     void start();
+    // The user's stop: the reply in progress is dropped, what was filed
+    // stays, the instrument is let go. Nothing when no run is under way.
+    void stop();
     bool isRunning() const { return running_; }
     ReplyReceiver &receiver() { return receiver_; }
+
+    // The last run: how it ended, and what it got of what was selected.
+    Outcome outcome() const { return outcome_; }
+    int received() const { return received_; }
+    int total() const { return total_; }
+    const QList<int> &notReceived() const { return missed_; } // memory numbers
+    // One line for the status bar about the last run.
+    QString summary() const;
 
 signals:
     // A request goes out: memory number, its place among the selected
     // entries (1-based), and how many were selected at the start.
     void requesting(int memory, int index, int total);
     void finished();
-    // The port went away: the run ended at once.
+    // Stopped by the user.
+    void stopped();
+    // The port was closed or went away: the run ended at once.
     void aborted(const QString &reason);
 
 private:
     enum class Phase { Idle, Waiting, Reading };
+    static constexpr int kUntouched = -2; // the run left the current record as it was
 
     void nextEntry();
     void request();
@@ -57,6 +79,7 @@ private:
     void replyFinished(bool complete);
     void entryDone();
     void finish();
+    void end();
     void abort(const QString &reason);
 
     Module1 &m_;
@@ -68,7 +91,12 @@ private:
     int entry_ = -1;
     bool retried_ = false;
     bool running_ = false;
-    int done_ = 0, total_ = 0;
+    int done_ = 0, total_ = 0, received_ = 0;
+    QList<int> missed_;
+    Outcome outcome_ = Outcome::Finished;
+    QString abortReason_;
+    int lastFiled_ = kUntouched; // slot of the record now current; -1: the empty record
+    bool wasShowingStored_ = false;
 };
 
 } // namespace vextrum

@@ -60,6 +60,7 @@ CommPort::CommPort(QObject *parent) : QObject(parent)
 
 CommPort::~CommPort()
 {
+    blockSignals(true); // the readers may be gone already
     close();
 }
 
@@ -116,9 +117,12 @@ bool CommPort::open()
 
 void CommPort::close()
 {
-    if (serial_.isOpen())
+    const bool wasOpen = serial_.isOpen();
+    if (wasOpen)
         serial_.close();
     pending_.clear();
+    if (wasOpen)
+        emit closed();
 }
 
 bool CommPort::isOpen() const

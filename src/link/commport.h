@@ -70,6 +70,8 @@ signals:
     void dataArrived();
     // The device went away under an open port (a USB adapter pulled out).
     void portLost(const QString &reason);
+    // close() closed an open port: whoever was reading it has lost it.
+    void closed();
 
 private:
     void drain();

@@ -19,6 +19,10 @@ ReplyReceiver::ReplyReceiver(CommPort &port, RxBuffer &buffer, QObject *parent)
         if (reading_)
             end(false);
     });
+    connect(&port_, &CommPort::closed, this, [this] {
+        if (reading_)
+            end(false);
+    });
 }
 
 void ReplyReceiver::begin(Record &target)

@@ -24,7 +24,8 @@ public:
     // Notifications off, then reads what is there and waits for the rest.
     void begin(Record &target);
     bool isReading() const { return reading_; }
-    // Ends a reading at once (the port went away): nothing is unpacked.
+    // Ends a reading at once: nothing is unpacked. A close of the port or
+    // its loss does the same by itself.
     void abandon();
     void setQuietLimit(int ms) { quiet_.setInterval(ms); }
 

@@ -1,10 +1,13 @@
 #include "report/frmprintop.h"
 
 #include "report/reporthost.h"
+#include "store/msgbox.h"
 #include "display/canvas.h"
 
+#include <QDir>
 #include <QGroupBox>
 #include <QListWidget>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -78,17 +81,18 @@ PrintChoice frmprintop::choice() const
     return PrintChoice::None;
 }
 
-void frmprintop::report(int slot)
+void frmprintop::report(ReportJob &job, int slot)
 {
-    const ReportResult r = print_report(m_, main_);
+    const ReportResult r = print_report(m_, main_, &job);
     emit reportPrinted(slot, r);
 }
 
 void frmprintop::cmdprint_Click()
 {
     const PrintChoice chosen = choice();
+    ReportJob job(currentPrinter(m_));
     if (mainWindow_ && chosen == PrintChoice::Single) {
-        report(-1);
+        report(job, -1);
     } else if (mainWindow_) {
         const QListWidget *list = main_.lstmem();
         QStringList entries;
@@ -104,7 +108,20 @@ void frmprintop::cmdprint_Click()
             main_.display_pattern();
             main_.display_setup();
             m_.shownSlot = std::int16_t(slot);
-            report(slot);
+            m_.showingStored = true;
+            report(job, slot);
+        }
+    }
+    const bool written = job.finish();
+    if (mainWindow_ && job.pages() > 0) {
+        if (!written) {
+            MsgBox(m_, mainWindow_, QStringLiteral("The Report can't be printed."));
+        } else {
+            const QString pages = job.pages() == 1 ? tr("1 page") : tr("%1 pages").arg(job.pages());
+            const QPrinter &printer = currentPrinter(m_);
+            main_.showStatus(job.toFile()
+                                 ? tr("Report printed to %1: %2").arg(QDir::toNativeSeparators(job.fileName()), pages)
+                                 : tr("Report printed on %1: %2").arg(printer.printerName(), pages));
         }
     }
     close();

@@ -23,7 +23,8 @@ class frmprintop : public QWidget
 public:
     frmprintop(Module1 &m, vextrum::ReportHost &main, QWidget *parent = nullptr);
 
-    // The print run of the chosen option, then the window closes.
+    // The print run of the chosen option, then the window closes. To a
+    // PDF file the run's reports are the pages of one file.
     void cmdprint_Click();
     vextrum::PrintChoice choice() const;
 
@@ -33,7 +34,7 @@ signals:
     void reportPrinted(int slot, const ReportResult &result);
 
 private:
-    void report(int slot);
+    void report(ReportJob &job, int slot);
 
     Module1 &m_;
     vextrum::ReportHost &main_;

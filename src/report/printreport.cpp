@@ -10,6 +10,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QSet>
+#include <memory>
 
 using namespace vextrum;
 
@@ -63,37 +64,6 @@ private:
     QSet<QString> written_;
 };
 
-// The page on the printer: the job starts with the first picture placed,
-// and pictures go at their natural size, one pixel to 15 twips.
-class PrintedPage
-{
-public:
-    explicit PrintedPage(QPrinter &printer) : printer_(printer) {}
-    ~PrintedPage()
-    {
-        if (painter_.isActive())
-            painter_.end();
-    }
-
-    bool place(const QImage &picture, int xTwips, int yTwips)
-    {
-        if (!painter_.isActive() && !painter_.begin(&printer_))
-            return false;
-        const double k = printer_.resolution() / kTwipsPerInch;
-        const QRectF target(xTwips * k, yTwips * k, picture.width() * kTwipsPerPixel * k,
-                            picture.height() * kTwipsPerPixel * k);
-        painter_.drawImage(target, picture);
-        return printer_.printerState() != QPrinter::Error;
-    }
-    // The job holds one page, which the end of the job closes.
-    bool endPage() const { return painter_.isActive() && printer_.printerState() != QPrinter::Error; }
-    bool endJob() { return painter_.isActive() && painter_.end() && printer_.printerState() != QPrinter::Error; }
-
-private:
-    QPrinter &printer_;
-    QPainter painter_;
-};
-
 void clearSections(frmprint &form)
 {
     for (const ReportSection &s : reportSections())
@@ -102,6 +72,76 @@ void clearSections(frmprint &form)
 
 } // namespace
 
+ReportJob::ReportJob(QPrinter &printer)
+    : printer_(printer), painter_(new QPainter), toFile_(printer.outputFormat() == QPrinter::PdfFormat)
+{
+}
+
+ReportJob::~ReportJob()
+{
+    if (painter_->isActive())
+        painter_->end();
+    delete painter_;
+}
+
+QString ReportJob::fileName() const
+{
+    return printer_.outputFileName();
+}
+
+void ReportJob::beginReport()
+{
+    pageOpen_ = false;
+    pageOk_ = true;
+}
+
+// The job starts with the first picture placed, and pictures go at their
+// natural size, one pixel to 15 twips. In a PDF run, each report after the
+// first starts a new page of the open file.
+bool ReportJob::place(const QImage &picture, int xTwips, int yTwips)
+{
+    if (!pageOpen_) {
+        if (painter_->isActive()) {
+            if (!printer_.newPage())
+                return pageOk_ = false;
+        } else if (!painter_->begin(&printer_)) {
+            return pageOk_ = false;
+        }
+        pageOpen_ = true;
+        ++pages_;
+    }
+    const double k = printer_.resolution() / kTwipsPerInch;
+    const QRectF target(xTwips * k, yTwips * k, picture.width() * kTwipsPerPixel * k,
+                        picture.height() * kTwipsPerPixel * k);
+    painter_->drawImage(target, picture);
+    const bool ok = printer_.printerState() != QPrinter::Error;
+    pageOk_ = pageOk_ && ok;
+    return ok;
+}
+
+bool ReportJob::endPage() const
+{
+    return pageOpen_ && printer_.printerState() != QPrinter::Error;
+}
+
+// On a real printer the job holds one page, which the end of the job
+// closes; in a PDF run the page stays for the file to take at the end.
+bool ReportJob::endReport()
+{
+    if (!pageOpen_)
+        return false;
+    if (toFile_)
+        return pageOk_ && printer_.printerState() != QPrinter::Error;
+    return painter_->end() && printer_.printerState() != QPrinter::Error;
+}
+
+bool ReportJob::finish()
+{
+    if (!painter_->isActive())
+        return true;
+    return painter_->end() && printer_.printerState() != QPrinter::Error;
+}
+
 QPrinter &currentPrinter(Module1 &m)
 {
     if (!m.printer)
@@ -109,7 +149,7 @@ QPrinter &currentPrinter(Module1 &m)
     return *m.printer;
 }
 
-ReportResult print_report(Module1 &m, ReportHost &main)
+ReportResult print_report(Module1 &m, ReportHost &main, ReportJob *job)
 {
     // Read once, up front: a failure message waits for its OK in an event
     // loop, where a memory arriving on the port could redraw the window;
@@ -146,14 +186,24 @@ ReportResult print_report(Module1 &m, ReportHost &main)
 
     ReportResult result;
     {
-        PrintedPage page(currentPrinter(m));
+        // A report of its own is a job of its own, a PDF file included.
+        std::unique_ptr<ReportJob> own;
+        if (!job)
+            own = std::make_unique<ReportJob>(currentPrinter(m));
+        ReportJob &page = job ? *job : *own;
+        page.beginReport();
         for (const Placement &p : pagePlacements()) {
             const QImage picture = run.load(p.file);
             if (!picture.isNull())
                 run.check(page.place(picture, p.x, p.y));
         }
         run.check(page.endPage());
-        result.printed = run.check(page.endJob());
+        if (job) {
+            result.printed = run.check(page.endReport());
+        } else {
+            const bool ended = page.endReport();
+            result.printed = run.check(ended && page.finish());
+        }
     }
 
     for (const char *file : tempFiles())

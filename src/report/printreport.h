@@ -5,6 +5,8 @@
 
 #include "store/module1.h"
 
+class QImage;
+class QPainter;
 class QPrinter;
 class QWidget;
 namespace vextrum {
@@ -19,11 +21,46 @@ struct ReportResult
     int failures = 0;     // operations that failed, one message each
 };
 
+// Where the reports of one print run go. On a printer whose output is a
+// PDF file, every report of the run becomes a page of that one file, in
+// order, and the file is written when the run ends; on a real printer each
+// report is a print job of its own.
+class ReportJob
+{
+public:
+    explicit ReportJob(QPrinter &printer);
+    ~ReportJob();
+    ReportJob(const ReportJob &) = delete;
+    ReportJob &operator=(const ReportJob &) = delete;
+
+    bool toFile() const { return toFile_; }
+    QString fileName() const;
+    int pages() const { return pages_; } // reports that reached the page
+
+    // Used by print_report for each report of the run.
+    void beginReport();
+    bool place(const QImage &picture, int xTwips, int yTwips);
+    bool endPage() const;
+    bool endReport();
+    // Ends the run: the PDF file is closed. False when it could not be
+    // written whole; true for a real printer and for a run without pages.
+    bool finish();
+
+private:
+    QPrinter &printer_;
+    QPainter *painter_;
+    bool toFile_;
+    bool pageOpen_ = false;
+    bool pageOk_ = false;
+    int pages_ = 0;
+};
+
 // Composes the page from the main window's picture, panel and notes,
 // passes it through the temporary bitmaps gtp101.bmp to gtp104.bmp in the
-// working directory and prints it. Each failing operation shows
-// "The Report can't be printed." and the routine goes on with the next.
-ReportResult print_report(Module1 &m, vextrum::ReportHost &main);
+// working directory and prints it: as a job of its own, or as the next
+// page of `job`. Each failing operation shows "The Report can't be
+// printed." and the routine goes on with the next.
+ReportResult print_report(Module1 &m, vextrum::ReportHost &main, ReportJob *job = nullptr);
 
 // The current printer; a default one is made on first use.
 QPrinter &currentPrinter(Module1 &m);

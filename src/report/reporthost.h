@@ -23,6 +23,8 @@ public:
     virtual QListWidget *lstmem() const = 0;
     virtual void display_pattern() = 0;
     virtual void display_setup() = 0;
+    // A line in the main window's status bar: how a print run went.
+    virtual void showStatus(const QString &text) = 0;
 
     // The A-scan picture as it is on screen.
     virtual QImage ascanImage() const = 0;

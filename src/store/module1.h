@@ -19,6 +19,7 @@ struct Module1
     vextrum::Store store{};           // slot s holds memory s + 1
     vextrum::Record current{};        // the memory on screen
     std::int16_t shownSlot = 0;       // where "Detail/Note SAVE" writes
+    bool showingStored = false;       // the screen shows store slot shownSlot
     vextrum::RxBuffer rxBuffer{};     // one reply, as read
     std::int16_t portNumber = 0;      // configured port, 1 to 4
     int requestedMemory = 0;          // memory the Capture is asking for

@@ -2,6 +2,7 @@
 // simulator in this process, and the instrument's own sending.
 #include "app/frmmain.h"
 #include "common/program.h"
+#include "files/frmoption.h"
 #include "display/picturebox.h"
 #include "link/commport.h"
 #include "link/frames.h"
@@ -9,9 +10,12 @@
 #include "link/replyreceiver.h"
 #include "simkit/simulator.h"
 
+#include <QAction>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QtTest>
 #include <memory>
 
@@ -62,6 +66,19 @@ struct Bench
     }
 
     QString entry(int memory) const { return main->lstmem()->item(memory - 1)->text(); }
+    QString status() const { return main->findChild<QLabel *>(QStringLiteral("capturestatus"))->text(); }
+    QPushButton *button(const char *name) const { return main->findChild<QPushButton *>(QString::fromLatin1(name)); }
+    int unfreezes() const { return int(frames.count(fFrame())); }
+
+    // Option, Comport `port`, Ok, as the user would; true when the window closed.
+    bool choosePort(int port)
+    {
+        main->findChild<QAction *>(QStringLiteral("mnuoption"))->trigger();
+        frmoption *o = main->findChild<frmoption *>();
+        o->findChild<QRadioButton *>(QStringLiteral("Option%1").arg(port))->click();
+        QTest::mouseClick(o->findChild<QPushButton *>(QStringLiteral("cmdok")), Qt::LeftButton);
+        return !o->isVisible();
+    }
     bool endsWithUnfreeze() const
     {
         return frames.size() >= 2 && frames[frames.size() - 2] == rFrame() && frames.last() == fFrame();
@@ -91,6 +108,10 @@ private slots:
     void closedPortRefusesTheRun();
     void secondPressIsRefused();
     void portGoneMidRun();
+    void portChangeEndsTheReading_data();
+    void portChangeEndsTheReading();
+    void stopDropsTheReplyInProgress_data();
+    void stopDropsTheReplyInProgress();
     void receivePathFilesMemory();
     void receivePathIgnoresForeignNumbers_data();
     void receivePathIgnoresForeignNumbers();
@@ -99,6 +120,8 @@ private slots:
 void tst_capture::selectedMemoriesInListOrder()
 {
     Bench b;
+    b.program->doubleClick(0, Qt::NoModifier); // Mem 1 on screen first
+    QCOMPARE(b.m->shownSlot, std::int16_t(0));
     b.select({5, 3});
     QVERIFY(b.capture());
     QCOMPARE(b.requests, (QList<int>{3, 5}));
@@ -115,12 +138,19 @@ void tst_capture::selectedMemoriesInListOrder()
         QCOMPARE(b.m->store[4][p], std::int16_t(sent[p] & 0xFF));
     for (int p = 260; p <= 1089; ++p)
         QCOMPARE(b.m->store[4][p], p == 294 ? std::int16_t(32) : p == 711 ? std::int16_t(66) : std::int16_t(sent[p] & 0xFF));
-    // The last reply is on screen; the shown slot did not change.
+    // The last reply is on screen, and it is the memory the notes go to,
+    // not the one double-clicked before the run.
     QCOMPARE(b.m->current, b.m->store[4]);
-    QCOMPARE(b.m->shownSlot, std::int16_t(0));
     QCOMPARE(readNumber(b.main->box("txtmemno")->text()), 5.0);
-    QVERIFY(b.main->findChild<QPushButton *>(QStringLiteral("cmdcapture"))->isEnabled());
+    QVERIFY(b.button("cmdcapture")->isEnabled());
     QVERIFY(b.log.messages.isEmpty());
+    QCOMPARE(b.status(), QStringLiteral("Capture finished: 2 of 2 received"));
+    const Record slot0 = b.m->store[0];
+    b.main->box("txtopname")->clear();
+    QTest::keyClicks(b.main->box("txtopname"), QStringLiteral("AFTER CAPTURE"));
+    QTest::mouseClick(b.button("cmdtxtsav"), Qt::LeftButton);
+    QCOMPARE(recordText(b.m->store[4], 1010, 20), QStringLiteral("AFTER CAPTURE       "));
+    QCOMPARE(b.m->store[0], slot0);
 
     // A second capture of the same memory leaves the mark as it was.
     b.select({3});
@@ -137,6 +167,7 @@ void tst_capture::nothingSelected()
     QTRY_COMPARE(b.frames.size(), 2);
     QTRY_VERIFY(b.endsWithUnfreeze());
     QVERIFY(b.requests.isEmpty());
+    QCOMPARE(b.status(), QStringLiteral("Nothing selected: select memories in the list, then press Capture."));
     QCOMPARE(b.m->current, before);
     // The current record is drawn again: the demonstration trace's pulse.
     const Canvas &c = b.main->picascan()->canvas();
@@ -167,6 +198,7 @@ void tst_capture::neverAnswered()
     QVERIFY(t.elapsed() >= 3900); // two waits of 2000 ms
     QCOMPARE(b.requests, (QList<int>{6, 6}));
     QCOMPARE(b.entry(6), QStringLiteral("Mem 6"));
+    QCOMPARE(b.status(), QStringLiteral("Capture finished: 0 of 1 received; not received: Mem 6"));
     QVERIFY(b.main->lstmem()->item(5)->isSelected()); // stays selected for another try
     QTRY_VERIFY(b.endsWithUnfreeze());
     QVERIFY(b.log.messages.isEmpty());
@@ -186,6 +218,18 @@ void tst_capture::wrongMemory()
     QCOMPARE(b.m->current, emptyRecord());
     QCOMPARE(b.entry(8), QStringLiteral("Mem 8"));
     QCOMPARE(b.entry(9), QStringLiteral("Mem 9"));
+    // The empty record is no memory: the notes go nowhere.
+    b.main->box("txtremark")->setText(QStringLiteral("LOST?"));
+    QTest::mouseClick(b.button("cmdtxtsav"), Qt::LeftButton);
+    QCOMPARE(b.m->store[7], slot7);
+    QCOMPARE(b.m->store[0], b.program->m->store[1]); // both untouched start contents
+    QCOMPARE(b.status(), QStringLiteral("No memory shown: double-click one in the list, then save its notes."));
+
+    // Twelve failures: the first ten are named.
+    b.select({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12});
+    QVERIFY(b.capture());
+    QCOMPARE(b.status(), QStringLiteral("Capture finished: 0 of 12 received; not received: Mem 1, Mem 2, Mem 3, "
+                                        "Mem 4, Mem 5, Mem 6, Mem 7, Mem 8, Mem 9, Mem 10, \u2026"));
 }
 
 void tst_capture::stalledReplyIsNeverFiled()
@@ -260,19 +304,114 @@ void tst_capture::portGoneMidRun()
     QCOMPARE(b.m->store[0], slot0);
     QCOMPARE(b.entry(1), QStringLiteral("Mem 1"));
     QCOMPARE(b.log.count(QStringLiteral("Capture")), 1);
-    QVERIFY(b.main->findChild<QPushButton *>(QStringLiteral("cmdcapture"))->isEnabled());
+    QTRY_VERIFY(b.main->findChild<QPushButton *>(QStringLiteral("cmdcapture"))->isEnabled());
+}
+
+// Option, Ok on a port that cannot be opened while a reply is awaited or
+// read: the reading ends at once, nothing is filed, and once a working
+// port is chosen the next Capture files its memory.
+void tst_capture::portChangeEndsTheReading_data()
+{
+    QTest::addColumn<QString>("when");
+    QTest::newRow("capture, mid-reply") << "capture reply";
+    QTest::newRow("capture, mid-wait") << "capture wait";
+    QTest::newRow("receive path, mid-reply") << "receive";
+}
+
+void tst_capture::portChangeEndsTheReading()
+{
+    QFETCH(QString, when);
+    qputenv("VEXTRUM_COM2", "/nonexistent/vextrum-tty");
+    SimulatorOptions o; // the real line rate: a reply takes 1.64 s
+    o.secondRequestOnly = when == QLatin1String("capture wait");
+    o.delayMs = 5;
+    Bench b(o);
+    const Record slot2 = b.m->store[1];
+    if (when == QLatin1String("receive")) {
+        b.sim->sendMemory(2);
+        QTRY_VERIFY(b.main->receivePath().isReading());
+    } else {
+        b.select({2});
+        QTest::mouseClick(b.button("cmdcapture"), Qt::LeftButton);
+        QTRY_VERIFY(b.requests.size() == 1);
+        if (when == QLatin1String("capture reply"))
+            QTRY_VERIFY(b.main->captureRun().receiver().isReading());
+    }
+    QTest::qWait(500);
+
+    QVERIFY(!b.choosePort(2)); // "Selected Port is used by another device ..."
+    QCOMPARE(b.log.count(QStringLiteral("Port Selection Error")), 1);
+    QVERIFY(!b.main->capturing());
+    QVERIFY(!b.main->receivePath().isReading());
+    QVERIFY(b.status().contains(QStringLiteral("the serial port was closed")));
+    if (when != QLatin1String("receive"))
+        QCOMPARE(b.status(), QStringLiteral("Capture stopped: 0 of 1 received; the serial port was closed"));
+    QCOMPARE(b.entry(2), QStringLiteral("Mem 2"));
+    QCOMPARE(b.m->store[1], slot2);
+
+    QVERIFY(b.choosePort(1));
+    QTRY_VERIFY(b.sim->pendingBytes() == 0 && b.button("cmdcapture")->isEnabled());
+    b.select({2});
+    QVERIFY(b.capture(8000));
+    QCOMPARE(b.entry(2), QStringLiteral("Mem 2 *"));
+    QCOMPARE(ownNumber(b.m->store[1]), 2.0);
+}
+
+// Esc or "Stop" during a run: the reply in progress is dropped, what was
+// filed stays, the unfreeze goes out once, the rest stays selected.
+void tst_capture::stopDropsTheReplyInProgress_data()
+{
+    QTest::addColumn<bool>("escape");
+    QTest::newRow("Esc, mid-reply") << true;
+    QTest::newRow("Stop, mid-wait") << false;
+}
+
+void tst_capture::stopDropsTheReplyInProgress()
+{
+    QFETCH(bool, escape);
+    SimulatorOptions o = Bench::fast();
+    o.rate = 2000;
+    o.secondRequestOnly = !escape; // memory 2 waits for its second request
+    Bench b(o);
+    b.main->show();
+    QVERIFY(QTest::qWaitForWindowActive(b.main));
+    b.select({1, 2, 3});
+    QPushButton *stop = b.button("cmdstop");
+    QVERIFY(!stop->isVisible());
+    QTest::mouseClick(b.button("cmdcapture"), Qt::LeftButton);
+    QVERIFY(stop->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(b.requests.count(2) > 0, 8000);
+    if (escape)
+        QTRY_VERIFY(b.main->captureRun().receiver().isReading());
+    const Record slot2 = b.m->store[1];
+    if (escape)
+        QTest::keyClick(b.main, Qt::Key_Escape);
+    else
+        QTest::mouseClick(stop, Qt::LeftButton);
+
+    QVERIFY(!b.main->capturing());
+    QVERIFY(!stop->isVisible());
+    QTRY_VERIFY(b.endsWithUnfreeze());
+    QTRY_VERIFY(b.sim->pendingBytes() == 0 && !b.main->receivePath().isReading());
+    QCOMPARE(b.unfreezes(), 1);
+    QVERIFY(!b.requests.contains(3));
+    QCOMPARE(b.entry(1), QStringLiteral("Mem 1 *"));
+    QCOMPARE(b.entry(2), QStringLiteral("Mem 2"));
+    QCOMPARE(b.m->store[1], slot2);
+    QVERIFY(b.main->lstmem()->item(1)->isSelected() && b.main->lstmem()->item(2)->isSelected());
+    QCOMPARE(b.status(), QStringLiteral("Capture stopped: 1 of 3 received"));
 }
 
 void tst_capture::receivePathFilesMemory()
 {
     Bench b;
-    b.m->shownSlot = 4;
+    b.program->doubleClick(4, Qt::NoModifier);
     b.sim->sendMemory(12);
     QTRY_COMPARE(b.entry(12), QStringLiteral("Mem 12 *"));
     QCOMPARE(ownNumber(b.m->store[11]), 12.0);
     QCOMPARE(b.m->current, b.m->store[11]);
     QCOMPARE(readNumber(b.main->box("txtmemno")->text()), 12.0);
-    QCOMPARE(b.m->shownSlot, std::int16_t(4));
+    QCOMPARE(b.m->shownSlot, std::int16_t(11)); // its notes go where it is
     QVERIFY(!b.m->timedOut);
 }
 

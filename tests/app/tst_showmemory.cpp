@@ -143,16 +143,22 @@ void tst_showmemory::notesSaveIntoShownSlot()
     // A shorter note replaces the whole field: no tail of the old one.
     QCOMPARE(recordText(p.m->store[4], 1010, 20), QStringLiteral("JOE                 "));
     QCOMPARE(recordText(p.m->store[4], 1070, 20), QStringLiteral("ABCDEFGHIJKLMNOPQRST"));
-    // Empty boxes leave their fields; the current record keeps the old notes.
+    // The current record keeps the old notes.
     QCOMPARE(recordText(p.m->store[4], 1030, 20), QString(20, QLatin1Char(' ')));
     QCOMPARE(recordText(p.m->current, 1010, 20), QStringLiteral("JOHN SMITH          "));
 
-    // All four boxes empty: nothing changes.
+    // Pressed again without editing: nothing changes.
     const Record before = p.m->store[4];
+    p.main->cmdtxtsav_Click();
+    QCOMPARE(p.m->store[4], before);
+
+    // An emptied box removes its note; nothing else changes.
     for (const char *b : {"txtopname", "txtraw", "txtaxno", "txtremark"})
         p.main->box(b)->clear();
     p.main->cmdtxtsav_Click();
-    QCOMPARE(p.m->store[4], before);
+    Record cleared = before;
+    std::fill(cleared.begin() + 1010, cleared.begin() + 1090, std::int16_t(32));
+    QCOMPARE(p.m->store[4], cleared);
 }
 
 void tst_showmemory::noteBoxesTakeTwentySingleByteCharacters()
@@ -167,9 +173,13 @@ void tst_showmemory::noteBoxesTakeTwentySingleByteCharacters()
         QApplication::sendEvent(op, &press);
     }
     QCOMPARE(op->text(), QString::fromUtf8("Réx")); // the euro sign has no single-byte code
-    // Before any memory was shown the notes go to slot 0.
+    // Before any memory was shown the notes go nowhere, and the user is
+    // told how to pick one.
+    const Store before = p.m->store;
     p.main->cmdtxtsav_Click();
-    QCOMPARE(p.m->store[0][1011], std::int16_t(0xE9));
+    QVERIFY(p.m->store == before);
+    QCOMPARE(p.main->findChild<QLabel *>(QStringLiteral("capturestatus"))->text(),
+             QStringLiteral("No memory shown: double-click one in the list, then save its notes."));
 }
 
 QTEST_MAIN(tst_showmemory)

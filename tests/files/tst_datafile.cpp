@@ -387,7 +387,9 @@ void tst_datafile::binaryContentStopsAtOnce()
     const OpenResult r = parser.finish();
     QCOMPARE(r.status, OpenResult::NotANumber);
     QCOMPARE(r.item.size(), qsizetype(64));
-    QVERIFY(r.message().startsWith(QLatin1String("Not a number at memory 1, position 0: \"????")));
+    QVERIFY(r.notADataFile());
+    QVERIFY(r.message().startsWith(QLatin1String("The file is not a data file: \"????")));
+    QVERIFY(*store == *newStore(0)); // not one number: the store is untouched
 }
 
 void tst_datafile::missingFileLeavesStore()

@@ -9,9 +9,17 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <sys/resource.h>
+#endif
 
 using namespace vextrum;
 
@@ -50,6 +58,8 @@ private slots:
     void escLeavesWithoutWriting();
     void openReadsItBack();
     void openMissingFileChangesNothing();
+    void openJunkChangesNothing_data();
+    void openJunkChangesNothing();
     void openShortFileAndText();
     void extensionBoxFiltersFiles();
     void fileListClickAndRememberedDirectory();
@@ -111,6 +121,29 @@ void tst_filewindows::saveFailuresKeepTheWindow()
     QCOMPARE(p.log.count(QStringLiteral("File Save")), 2);
     QVERIFY(p.log.messages.last().second.contains(QStringLiteral("a.dat")));
     QVERIFY(w->isVisible());
+
+#ifdef Q_OS_UNIX
+    // A file size limit stops the writing part-way, as a full disk does:
+    // the system's reason, the path once, and the old file as it was.
+    const QString path = p.dir.file(QStringLiteral("a.dat"));
+    writeBytes(path, "1 2 3 ");
+    w->findChild<DirList *>(QStringLiteral("Dir1"))->setPath(p.dir.path());
+    rlimit saved{};
+    QVERIFY(getrlimit(RLIMIT_FSIZE, &saved) == 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 100000;
+    QVERIFY(setrlimit(RLIMIT_FSIZE, &small) == 0);
+    QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("cmdsaveok")), Qt::LeftButton);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    QCOMPARE(p.log.count(QStringLiteral("File Save")), 3);
+    const QString text = p.log.messages.last().second;
+    QCOMPARE(text, QStringLiteral("The file can't be saved: Cannot write %1: %2.")
+                       .arg(QDir::toNativeSeparators(path), QString::fromLocal8Bit(std::strerror(EFBIG))));
+    QCOMPARE(fileBytes(path), QByteArray("1 2 3 "));
+    QVERIFY(w->isVisible());
+#endif
 }
 
 void tst_filewindows::saveTellsOfChangedValues()
@@ -174,6 +207,12 @@ void tst_filewindows::openReadsItBack()
     QCOMPARE(fresh.m->shownSlot, std::int16_t(5));
     QVERIFY(fresh.log.messages.isEmpty());
     QTRY_VERIFY(!fresh.main->findChild<frmopen *>());
+    // The record on screen is none of the memories read: its notes go nowhere.
+    fresh.main->box("txtopname")->setText(QStringLiteral("OLD NOTE"));
+    QTest::mouseClick(fresh.main->findChild<QPushButton *>(QStringLiteral("cmdtxtsav")), Qt::LeftButton);
+    QVERIFY(fresh.m->store == saved);
+    QCOMPARE(fresh.main->findChild<QLabel *>(QStringLiteral("capturestatus"))->text(),
+             QStringLiteral("No memory shown: double-click one in the list, then save its notes."));
 }
 
 void tst_filewindows::openMissingFileChangesNothing()
@@ -187,6 +226,53 @@ void tst_filewindows::openMissingFileChangesNothing()
     QCOMPARE(p.main->lstmem()->item(2)->text(), QStringLiteral("Mem 3 *"));
     QCOMPARE(p.m->store[2][0], std::int16_t(42));
     QCOMPARE(p.log.count(QStringLiteral("File Open")), 1);
+}
+
+void tst_filewindows::openJunkChangesNothing_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("binary") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16);
+    QTest::newRow("text starting with a word") << QByteArray("Memory 1 2 3\n4 5 6\n");
+    QTest::newRow("log file") << QByteArray("2024-05-01 12:00:01 capture started\n");
+}
+
+// A file without one number is no data file: the 200 memories, their
+// marks, the selection and the screen stay as they were.
+void tst_filewindows::openJunkChangesNothing()
+{
+    QFETCH(QByteArray, content);
+    Program p;
+    for (int s = 0; s < 200; ++s)
+        p.m->store[s] = sampleMemory(s + 1);
+    openWindow<frmsave>(p, "mnusave")->cmdsaveok_Click();
+    auto *w = openWindow<frmopen>(p, "mnuopen");
+    QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("cmdok")), Qt::LeftButton);
+    QCOMPARE(p.main->lstmem()->item(199)->text(), QStringLiteral("Mem 200 *"));
+    p.main->lstmem()->item(6)->setSelected(true);
+    p.main->lstmem_DblClick();
+    p.main->box("txtremark")->setText(QStringLiteral("TYPED"));
+    const Store store = p.m->store;
+    const Record current = p.m->current;
+
+    const QString junk = p.dir.file(QStringLiteral("junk.txt"));
+    writeBytes(junk, content);
+    w = openWindow<frmopen>(p, "mnuopen");
+    w->findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(junk);
+    QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("cmdok")), Qt::LeftButton);
+    QVERIFY(p.m->store == store);
+    for (int s = 0; s < 200; ++s)
+        QCOMPARE(p.main->lstmem()->item(s)->text(), entryText(s, true));
+    QCOMPARE(p.main->lstmem()->selectedItems().size(), 1);
+    QVERIFY(p.main->lstmem()->item(6)->isSelected());
+    QCOMPARE(p.m->current, current);
+    QCOMPARE(p.main->box("txtremark")->text(), QStringLiteral("TYPED"));
+    QCOMPARE(p.log.messages.size(), 1);
+    QVERIFY2(p.log.messages[0].second.startsWith(QDir::toNativeSeparators(junk) + " is not a data file"),
+             qPrintable(p.log.messages[0].second));
+    // Its notes still go to the memory on screen.
+    p.main->cmdtxtsav_Click();
+    QCOMPARE(recordText(p.m->store[6], 1070, 20), QStringLiteral("TYPED               "));
 }
 
 void tst_filewindows::openShortFileAndText()
@@ -207,6 +293,7 @@ void tst_filewindows::openShortFileAndText()
     QCOMPARE(p.m->store[5][0], std::int16_t(0));
     QCOMPARE(p.log.count(QStringLiteral("File Open")), 1);
     QVERIFY(p.log.messages.last().second.contains(QStringLiteral("memory 1")));
+    QVERIFY(p.log.messages.last().second.endsWith(QStringLiteral("The memories from that point on were cleared.")));
 }
 
 void tst_filewindows::extensionBoxFiltersFiles()

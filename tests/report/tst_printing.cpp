@@ -11,6 +11,7 @@
 #include "report/ink.h"
 #include "report/reportpage.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QDialog>
 #include <QGroupBox>
@@ -82,23 +83,18 @@ QRect onPage(const QPrinter &printer, int x1, int y1, int x2, int y2)
     return QRectF(o + QPointF(x1, y1) / 15.0, o + QPointF(x2, y2) / 15.0).toAlignedRect();
 }
 
-// Records each report of a print run: the slot, the memory number shown,
-// and its PDF, moved aside so that each job gets a file of its own.
+// Records each report of a print run: the slot and the memory number shown.
 struct Reports
 {
     QList<int> printed;
     QStringList memoryNumbers;
-    QStringList files;
 
     void attach(Program &p, frmprintop &w)
     {
-        p.m->printer = pdfPrinter(p.dir.file(QStringLiteral("job.pdf")));
         QObject::connect(&w, &frmprintop::reportPrinted, [this, &p](int slot, const ReportResult &r) {
+            QVERIFY(r.printed && r.failures == 0);
             printed << slot;
             memoryNumbers << p.main->box("txtmemno")->text();
-            const QString file = p.dir.file(QStringLiteral("report-%1.pdf").arg(files.size() + 1));
-            if (r.printed && r.failures == 0 && QFile::rename(p.m->printer->outputFileName(), file))
-                files << file;
         });
     }
 };
@@ -396,17 +392,30 @@ void tst_printing::printRuns()
     }
     const Record screen = p.m->current;
     p.main->box("txtopname")->setText(QStringLiteral("TYPED, NOT SAVED"));
-    QPointer<frmprintop> w = showPrintOptions(*p.m, *p.main);
+    // "Print to File (PDF)" chosen in PrintSetup, then File, Print.
+    const QString pdf = p.dir.file(QStringLiteral("run.pdf"));
+    currentPrinter(*p.m).setOutputFormat(QPrinter::PdfFormat);
+    currentPrinter(*p.m).setOutputFileName(pdf);
+    p.main->findChild<QAction *>(QStringLiteral("mnuprint"))->trigger();
+    QPointer<frmprintop> w = p.main->findChild<frmprintop *>();
+    QVERIFY(w);
     Reports reports;
     reports.attach(p, *w);
     click(*w, choice.toLatin1());
     click(*w, "cmdprint");
 
     QCOMPARE(reports.printed, expected);
-    QCOMPARE(reports.files.size(), expected.size()); // a job each
-    for (int k = 0; k < expected.size(); ++k) {
+    for (int k = 0; k < expected.size(); ++k)
         QCOMPARE(readNumber(reports.memoryNumbers[k]), numbers[k]);
-        QVERIFY(pdfPages(reports.files[k]) == 1 || pdfPages(reports.files[k]) == -1);
+    // One file, a page per memory, in list order.
+    const QString status = p.main->findChild<QLabel *>(QStringLiteral("capturestatus"))->text();
+    if (expected.isEmpty()) {
+        QVERIFY(!QFile::exists(pdf));
+        QVERIFY(status.isEmpty());
+    } else {
+        QCOMPARE(pdfPages(pdf), int(expected.size()));
+        QCOMPARE(status, QStringLiteral("Report printed to %1: %2 page%3")
+                             .arg(pdf).arg(expected.size()).arg(expected.size() == 1 ? "" : "s"));
     }
     QVERIFY(p.log.messages.isEmpty());
     if (expected.isEmpty() || expected.last() < 0) { // the screen as it was
