@@ -3,6 +3,7 @@
 #include "app/frmmain.h"
 #include "app/msgbox.h"
 #include "display/canvas.h"
+#include "display/programicon.h"
 #include "files/portconfig.h"
 #include "link/commport.h"
 #include "link/frames.h"
@@ -21,6 +22,7 @@ frmoption::frmoption(Module1 &m, frmmain &main, QWidget *parent)
 {
     setObjectName(QStringLiteral("frmoption"));
     setWindowTitle(QStringLiteral("Port selection"));
+    setWindowIcon(vextrum::programIcon());
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(twipsToPixels(5400), twipsToPixels(2880));
 

@@ -2,6 +2,7 @@
 
 #include "app/frmmain.h"
 #include "display/picturebox.h"
+#include "display/programicon.h"
 #include "report/reportpage.h"
 
 using namespace vextrum;
@@ -10,6 +11,7 @@ frmprint::frmprint(QWidget *parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("frmprint"));
     setWindowTitle(QStringLiteral("Print"));
+    setWindowIcon(vextrum::programIcon());
     setAttribute(Qt::WA_DontShowOnScreen);
     QPalette p = palette();
     p.setColor(QPalette::Window, Qt::white);

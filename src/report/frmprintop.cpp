@@ -2,6 +2,7 @@
 
 #include "app/frmmain.h"
 #include "display/canvas.h"
+#include "display/programicon.h"
 
 #include <QGroupBox>
 #include <QListWidget>
@@ -34,6 +35,7 @@ frmprintop::frmprintop(Module1 &m, frmmain &main, QWidget *parent)
 {
     setObjectName(QStringLiteral("frmprintop"));
     setWindowTitle(QStringLiteral("Print"));
+    setWindowIcon(programIcon());
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight));
 
