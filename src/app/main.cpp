@@ -2,6 +2,7 @@
 #include "app/fonts.h"
 #include "app/frmmain.h"
 #include "app/module1.h"
+#include "display/programicon.h"
 
 #include <QApplication>
 #include <memory>
@@ -10,6 +11,8 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vextrum DGS"));
+    // Message boxes and the platform's dialogs take the program's icon too.
+    QApplication::setWindowIcon(vextrum::programIcon());
     vextrum::installFontSubstitutes();
 
     auto m = std::make_unique<Module1>(); // the store is too big for the stack
