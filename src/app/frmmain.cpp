@@ -130,7 +130,8 @@ frmmain::frmmain(Module1 &m, QWidget *parent) : QMainWindow(parent), m_(m)
 
     // The panel frame starts inside this caption's box: its text keeps to
     // the top, clear of the frame's line.
-    caption(client, QStringLiteral("Menu Data"), twipsRect(8520, 0, 1575, 375))->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    caption(client, QStringLiteral("Menu Data"), twipsRect(8520, 0, 1575, 375))
+        ->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     buildPanel(client);
     buildNotes(client);
     connect(lstmem_, &QListWidget::itemDoubleClicked, this, &frmmain::lstmem_DblClick);
@@ -420,9 +421,9 @@ void frmmain::display_setup()
         if (auto *e = findChild<QLineEdit *>(name)) {
             e->setText(text);
             e->setCursorPosition(0); // a text wider than its box shows its start
-        }
-        else if (auto *l = findChild<QLabel *>(name))
+        } else if (auto *l = findChild<QLabel *>(name)) {
             l->setText(text);
+        }
     }
     Canvas &c = picascan_->canvas();
     for (Overlay o : view.overlays) {
