@@ -24,9 +24,12 @@ install_missing() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
 }
 
+# build [TARGET...]: the targets named, or everything when none is.
 build() {
     if [ ! -f "$BUILD/build.ninja" ]; then
         cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
     fi
-    cmake --build "$BUILD" -- -j"$(nproc)"
+    local targets=()
+    [ $# -gt 0 ] && targets=(--target "$@")
+    cmake --build "$BUILD" "${targets[@]}" -- -j"$(nproc)"
 }

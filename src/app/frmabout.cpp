@@ -1,10 +1,11 @@
 #include "app/frmabout.h"
 
+#include "display/programicon.h"
+
 #include <QFrame>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QStyle>
 
 frmAbout::frmAbout(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint
@@ -13,12 +14,13 @@ frmAbout::frmAbout(QWidget *parent)
     // A tool window: no task-bar entry, no minimize or maximize.
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("About Vextrum DGS"));
+    setWindowIcon(vextrum::programIcon());
     setAttribute(Qt::WA_DeleteOnClose);
     setModal(false);
 
     auto *icon = new QLabel(this);
     icon->setObjectName(QStringLiteral("picIcon"));
-    icon->setPixmap(style()->standardIcon(QStyle::SP_ComputerIcon).pixmap(32, 32));
+    icon->setPixmap(vextrum::programIcon().pixmap(48, 48));
     auto label = [this](const char *name, const QString &text, bool bold = false) {
         auto *l = new QLabel(text, this);
         l->setObjectName(QString::fromLatin1(name));

@@ -1,6 +1,7 @@
 #include "app/frmhelp.h"
 
 #include "app/helptext.h"
+#include "display/programicon.h"
 
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -11,6 +12,7 @@ frmhelp::frmhelp(QWidget *parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("frmhelp"));
     setWindowTitle(QStringLiteral("Help"));
+    setWindowIcon(vextrum::programIcon());
     setAttribute(Qt::WA_DeleteOnClose);
     resize(560, 420);
 

@@ -6,7 +6,9 @@
 #include "display/ascan.h"
 #include "display/dac.h"
 #include "display/demotrace.h"
+#include "display/memorylist.h"
 #include "display/picturebox.h"
+#include "display/programicon.h"
 #include "display/setupfields.h"
 #include "display/setupview.h"
 #include "files/frmopen.h"
@@ -65,6 +67,7 @@ frmmain::frmmain(Module1 &m, QWidget *parent) : QMainWindow(parent), m_(m)
 {
     setObjectName(QStringLiteral("frmmain"));
     setWindowTitle(QString::fromLatin1(kProgramTitle));
+    setWindowIcon(programIcon());
 
     comm_ = new CommPort(this);
     comm_->setObjectName(QStringLiteral("Comm1"));
@@ -79,7 +82,13 @@ frmmain::frmmain(Module1 &m, QWidget *parent) : QMainWindow(parent), m_(m)
     lstmem_->setObjectName(QStringLiteral("lstmem"));
     lstmem_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     lstmem_->setGeometry(twipsRect(240, 360, 1095, 4545));
-    lstmem_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Entries read whole ("Mem 200 *"): a scroll bar rather than an ellipsis.
+    lstmem_->setTextElideMode(Qt::ElideNone);
+    lstmem_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    driveMemoryList(lstmem_, [this] { lstmem_DblClick(); }, [this](int row) {
+        const QListWidgetItem *item = lstmem_->item(row);
+        return item && isCapturedEntry(item->text(), row) ? memoryToolTip(m_.store[row]) : QString();
+    });
 
     cmdcapture_ = new QPushButton(QStringLiteral("Capture"), client);
     cmdcapture_->setObjectName(QStringLiteral("cmdcapture"));
@@ -105,7 +114,10 @@ frmmain::frmmain(Module1 &m, QWidget *parent) : QMainWindow(parent), m_(m)
         e->setGeometry(twipsRect(mb.left, kMeasureTop, kMeasureWidth, kMeasureHeight));
     }
 
-    caption(client, QStringLiteral("Menu Data"), twipsRect(8520, 0, 1575, 375));
+    // The panel frame starts inside this caption's box: its text keeps to
+    // the top, clear of the frame's line.
+    caption(client, QStringLiteral("Menu Data"), twipsRect(8520, 0, 1575, 375))
+        ->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     buildPanel(client);
     buildNotes(client);
     connect(lstmem_, &QListWidget::itemDoubleClicked, this, &frmmain::lstmem_DblClick);
@@ -232,6 +244,7 @@ void frmmain::buildPanel(QWidget *client)
         e->setContentsMargins(0, 0, 0, 0);
         e->setStyleSheet(QStringLiteral("QLineEdit { background: palette(button); padding: 0px; }"));
         e->setGeometry(r);
+        e->setCursorPosition(0);
         return e;
     };
 
@@ -420,10 +433,12 @@ void frmmain::display_setup()
 {
     const SetupView view = decodeSetup(m_.current);
     for (const auto &[name, text] : view.texts) {
-        if (auto *e = findChild<QLineEdit *>(name))
+        if (auto *e = findChild<QLineEdit *>(name)) {
             e->setText(text);
-        else if (auto *l = findChild<QLabel *>(name))
+            e->setCursorPosition(0); // a text wider than its box shows its start
+        } else if (auto *l = findChild<QLabel *>(name)) {
             l->setText(text);
+        }
     }
     Canvas &c = picascan_->canvas();
     for (Overlay o : view.overlays) {

@@ -1,6 +1,7 @@
 // Vextrum DGS: transfer and reporting for the Galvanor-II DGS.
 #include "app/fonts.h"
 #include "app/frmmain.h"
+#include "display/programicon.h"
 #include "store/module1.h"
 
 #include <QApplication>
@@ -10,6 +11,8 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vextrum DGS"));
+    // Message boxes and the platform's dialogs take the program's icon too.
+    QApplication::setWindowIcon(vextrum::programIcon());
     vextrum::installFontSubstitutes();
 
     auto m = std::make_unique<Module1>(); // the store is too big for the stack

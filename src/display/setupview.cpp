@@ -96,4 +96,12 @@ SetupView decodeSetup(const Record &record)
     return v;
 }
 
+QString memoryToolTip(const Record &record)
+{
+    const SetupView v = decodeSetup(record);
+    return v.text(QStringLiteral("txttmdt")) + QStringLiteral("\nOperator: ")
+           + v.text(QStringLiteral("txtopname")).trimmed() + QStringLiteral("\nJob detail: ")
+           + v.text(QStringLiteral("txtraw")).trimmed();
+}
+
 } // namespace vextrum

@@ -47,4 +47,8 @@ QString timeLabel(const QString &clockText, const Record &record);
 
 SetupView decodeSetup(const Record &record);
 
+// What a captured entry of the memory list tells on hovering: the time
+// and date as the panel shows them, the operator and the job detail.
+QString memoryToolTip(const Record &record);
+
 } // namespace vextrum

@@ -1,9 +1,13 @@
 #include "files/filelists.h"
+#include "display/programicon.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QFileSystemModel>
+#include <QHeaderView>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QScrollBar>
 
 namespace vextrum {
 
@@ -41,6 +45,16 @@ DirList::DirList(QWidget *parent) : QTreeView(parent), model_(new QFileSystemMod
     setHeaderHidden(true);
     for (int c = 1; c < model_->columnCount(); ++c)
         hideColumn(c);
+    // Deep folders scroll sideways instead of being cut off.
+    header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    header()->setStretchLastSection(false);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // The model reads folders in the background: each folder read moves
+    // the rows below it, so the chosen one is brought back into sight.
+    connect(model_, &QFileSystemModel::directoryLoaded, this, [this] { keepInSight(); });
+    connect(model_, &QFileSystemModel::layoutChanged, this, [this] { keepInSight(); });
+    connect(verticalScrollBar(), &QScrollBar::actionTriggered, this, [this] { follow_ = false; });
+    connect(horizontalScrollBar(), &QScrollBar::actionTriggered, this, [this] { follow_ = false; });
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex &index) {
         const QString p = model_->filePath(index);
         if (!p.isEmpty() && p != path_) {
@@ -57,12 +71,54 @@ void DirList::setPath(const QString &path)
     if (index.isValid()) {
         setCurrentIndex(index);
         expand(index);
-        scrollTo(index);
+        follow_ = true;
+        keepInSight();
     }
     if (clean != path_) {
         path_ = clean;
         emit pathChanged(path_);
     }
+}
+
+void DirList::keepInSight()
+{
+    if (!follow_)
+        return;
+    const QModelIndex index = model_->index(path_);
+    if (!index.isValid())
+        return;
+    for (QModelIndex up = index.parent(); up.isValid(); up = up.parent())
+        expand(up);
+    expand(index);
+    scrollTo(index, QAbstractItemView::PositionAtCenter);
+    // Sideways, the folder's name starts one indentation in from the left.
+    const int left = visualRect(index).left();
+    if (left < indentation() || left > viewport()->width() / 2)
+        horizontalScrollBar()->setValue(horizontalScrollBar()->value() + left - indentation());
+}
+
+void DirList::showEvent(QShowEvent *event)
+{
+    QTreeView::showEvent(event);
+    keepInSight();
+}
+
+void DirList::mousePressEvent(QMouseEvent *event)
+{
+    follow_ = false;
+    QTreeView::mousePressEvent(event);
+}
+
+void DirList::keyPressEvent(QKeyEvent *event)
+{
+    follow_ = false;
+    QTreeView::keyPressEvent(event);
+}
+
+void DirList::wheelEvent(QWheelEvent *event)
+{
+    follow_ = false;
+    QTreeView::wheelEvent(event);
 }
 
 FileList::FileList(QWidget *parent) : QListView(parent), model_(new QFileSystemModel(this))
@@ -85,7 +141,11 @@ void FileList::setDirectory(const QString &dir)
 void FileList::setPattern(const QString &pattern)
 {
     pattern_ = pattern;
-    model_->setNameFilters(pattern.split(QLatin1Char(';'), Qt::SkipEmptyParts));
+    QStringList filters = pattern.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    for (QString &f : filters)
+        if (f.trimmed() == QLatin1String("*.*"))
+            f = QStringLiteral("*");
+    model_->setNameFilters(filters);
 }
 
 QStringList FileList::fileNames() const
@@ -102,21 +162,32 @@ QStringList FileList::fileNames() const
 }
 
 FileWindow::FileWindow(const char *name, const QString &title, QSize size, QWidget *parent)
-    : QWidget(parent, Qt::Window), drive_(new DriveList(this)), dir_(new DirList(this))
+    : QWidget(parent, Qt::Window), drive_(new DriveList(this)), dir_(new DirList(this)), dirPath_(new QLabel(this))
 {
     setObjectName(QString::fromLatin1(name));
     setWindowTitle(title);
+    setWindowIcon(programIcon());
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(size);
     drive_->setObjectName(QStringLiteral("Drive1"));
     dir_->setObjectName(QStringLiteral("Dir1"));
+    dirPath_->setObjectName(QStringLiteral("dirpath"));
+    dirPath_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     connect(drive_, &DriveList::driveChosen, dir_, &DirList::setPath);
+    connect(dir_, &DirList::pathChanged, this, [this](const QString &path) {
+        // The whole path; one too long for the line loses its middle, and
+        // the tooltip still holds all of it.
+        const QString native = QDir::toNativeSeparators(path);
+        dirPath_->setToolTip(native);
+        dirPath_->setText(dirPath_->fontMetrics().elidedText(native, Qt::ElideMiddle, dirPath_->width()));
+    });
 }
 
-void FileWindow::placeLists(const QRect &drive, const QRect &dir)
+void FileWindow::placeLists(const QRect &drive, const QRect &dir, const QRect &path)
 {
     drive_->setGeometry(drive);
     dir_->setGeometry(dir);
+    dirPath_->setGeometry(path);
 }
 
 void FileWindow::keyPressEvent(QKeyEvent *event)

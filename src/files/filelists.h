@@ -8,6 +8,7 @@
 #include <QTreeView>
 
 class QFileSystemModel;
+class QLabel;
 
 namespace vextrum {
 
@@ -24,7 +25,9 @@ signals:
     void driveChosen(const QString &root);
 };
 
-// A directory tree; path() is the directory it stands on.
+// A directory tree; path() is the directory it stands on. The directory
+// set by setPath() is expanded and kept in sight while the tree fills in
+// around it, until the user moves through the tree.
 class DirList : public QTreeView
 {
     Q_OBJECT
@@ -36,12 +39,23 @@ public:
 signals:
     void pathChanged(const QString &path);
 
+protected:
+    void showEvent(QShowEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+
 private:
+    void keepInSight();
+
     QFileSystemModel *model_;
     QString path_;
+    bool follow_ = false;
 };
 
-// The files of one directory matching a pattern such as "*.dat".
+// The files of one directory matching a pattern such as "*.dat". As on
+// the instrument's home platform, "*.*" matches every file, names without
+// a dot included.
 class FileList : public QListView
 {
     Q_OBJECT
@@ -71,11 +85,14 @@ class FileWindow : public QWidget
     Q_OBJECT
 protected:
     FileWindow(const char *name, const QString &title, QSize size, QWidget *parent);
-    void placeLists(const QRect &drive, const QRect &dir);
+    // Places the drive and directory lists, and the line under them that
+    // shows the full path of the directory in use.
+    void placeLists(const QRect &drive, const QRect &dir, const QRect &path);
     void keyPressEvent(QKeyEvent *event) override;
 
     DriveList *drive_;
     DirList *dir_;
+    QLabel *dirPath_;
 };
 
 } // namespace vextrum

@@ -25,9 +25,9 @@ QString patternFor(const QString &text)
 } // namespace
 
 frmopen::frmopen(Module1 &m, FileHost &main, QWidget *parent)
-    : FileWindow("frmopen", QStringLiteral("File Open"), QSize(420, 300), parent), m_(m), main_(main)
+    : FileWindow("frmopen", QStringLiteral("File Open"), QSize(420, 324), parent), m_(m), main_(main)
 {
-    placeLists(QRect(8, 8, 190, 24), QRect(8, 38, 190, 150));
+    placeLists(QRect(8, 8, 190, 24), QRect(8, 38, 190, 150), QRect(8, 226, 404, 20));
     files_ = new FileList(this);
     files_->setObjectName(QStringLiteral("File1"));
     files_->setGeometry(206, 8, 206, 212);
@@ -39,10 +39,10 @@ frmopen::frmopen(Module1 &m, FileHost &main, QWidget *parent)
     ext_->setGeometry(8, 196, 190, 24);
     path_ = new QLineEdit(this);
     path_->setObjectName(QStringLiteral("Text1"));
-    path_->setGeometry(8, 228, 404, 24);
+    path_->setGeometry(8, 252, 404, 24);
     auto *ok = new QPushButton(QStringLiteral("Ok"), this);
     ok->setObjectName(QStringLiteral("cmdok"));
-    ok->setGeometry(165, 262, 90, 28);
+    ok->setGeometry(165, 286, 90, 28);
 
     setTabOrder(drive_, dir_);
     setTabOrder(dir_, files_);

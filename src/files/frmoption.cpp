@@ -4,6 +4,7 @@
 #include "store/module1.h"
 #include "store/msgbox.h"
 #include "display/canvas.h"
+#include "display/programicon.h"
 #include "files/portconfig.h"
 #include "link/commport.h"
 #include "link/frames.h"
@@ -22,6 +23,7 @@ frmoption::frmoption(Module1 &m, FileHost &main, QWidget *parent)
 {
     setObjectName(QStringLiteral("frmoption"));
     setWindowTitle(QStringLiteral("Port selection"));
+    setWindowIcon(vextrum::programIcon());
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(twipsToPixels(5400), twipsToPixels(2880));
 

@@ -14,9 +14,9 @@
 using namespace vextrum;
 
 frmsave::frmsave(Module1 &m, FileHost &main, QWidget *parent)
-    : FileWindow("frmsave", QStringLiteral("File Save"), QSize(400, 220), parent), m_(m), main_(main)
+    : FileWindow("frmsave", QStringLiteral("File Save"), QSize(400, 246), parent), m_(m), main_(main)
 {
-    placeLists(QRect(8, 8, 200, 24), QRect(8, 40, 200, 172));
+    placeLists(QRect(8, 8, 200, 24), QRect(8, 40, 200, 172), QRect(8, 218, 384, 20));
 
     auto *label = new QLabel(QStringLiteral("File Name"), this);
     label->setObjectName(QStringLiteral("Label1"));

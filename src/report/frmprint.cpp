@@ -1,6 +1,7 @@
 #include "report/frmprint.h"
 
 #include "display/picturebox.h"
+#include "display/programicon.h"
 #include "report/reportpage.h"
 
 using namespace vextrum;
@@ -9,6 +10,7 @@ frmprint::frmprint(QWidget *parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("frmprint"));
     setWindowTitle(QStringLiteral("Print"));
+    setWindowIcon(vextrum::programIcon());
     setAttribute(Qt::WA_DontShowOnScreen);
     QPalette p = palette();
     p.setColor(QPalette::Window, Qt::white);

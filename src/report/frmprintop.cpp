@@ -3,6 +3,7 @@
 #include "report/reporthost.h"
 #include "store/msgbox.h"
 #include "display/canvas.h"
+#include "display/programicon.h"
 
 #include <QDir>
 #include <QGroupBox>
@@ -37,6 +38,7 @@ frmprintop::frmprintop(Module1 &m, ReportHost &main, QWidget *parent)
 {
     setObjectName(QStringLiteral("frmprintop"));
     setWindowTitle(QStringLiteral("Print"));
+    setWindowIcon(programIcon());
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight));
 

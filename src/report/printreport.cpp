@@ -7,7 +7,9 @@
 
 #include <QFile>
 #include <QPainter>
+#include <QDialogButtonBox>
 #include <QPrintDialog>
+#include <QPushButton>
 #include <QPrinter>
 #include <QSet>
 #include <memory>
@@ -217,5 +219,10 @@ void printerSetup(Module1 &m, QWidget *parent)
 {
     QPrintDialog dialog(&currentPrinter(m), parent);
     dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
+    // Set-up only chooses the printer; nothing is printed from here, so
+    // the confirm button says OK rather than the dialog's own "Print".
+    if (auto *buttons = dialog.findChild<QDialogButtonBox *>())
+        if (QPushButton *ok = buttons->button(QDialogButtonBox::Ok))
+            ok->setText(QStringLiteral("OK"));
     dialog.exec();
 }

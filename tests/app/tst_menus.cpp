@@ -3,6 +3,7 @@
 #include "app/frmhelp.h"
 #include "app/helptext.h"
 #include "common/program.h"
+#include "display/programicon.h"
 
 #include <QAction>
 #include <QLabel>
@@ -11,6 +12,8 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QtTest>
+
+using vextrum::programIcon;
 
 class tst_menus : public QObject
 {
@@ -93,6 +96,10 @@ void tst_menus::eachItemOpensItsWindowOnce()
     QCOMPARE(w->windowTitle(), title);
     QVERIFY(p.main->isVisible()); // modeless: the main window stays usable
     QVERIFY(!w->isModal());
+    // The program's own icon, on the main window and on this one; no
+    // application-wide icon is set here, so each window set it itself.
+    QCOMPARE(p.main->windowIcon().cacheKey(), programIcon().cacheKey());
+    QCOMPARE(w->windowIcon().cacheKey(), programIcon().cacheKey());
 }
 
 void tst_menus::aboutClosesOnEnterAndEsc_data()
@@ -114,7 +121,11 @@ void tst_menus::aboutClosesOnEnterAndEsc()
     const char *names[] = {"lblTitle", "lblVersion", "Label2", "Label1"};
     for (int i = 0; i < 4; ++i)
         QCOMPARE(about->findChild<QLabel *>(QString::fromLatin1(names[i]))->text(), texts[i]);
-    QVERIFY(about->findChild<QLabel *>(QStringLiteral("picIcon")));
+    // picIcon shows the program's icon.
+    const QImage shown = about->findChild<QLabel *>(QStringLiteral("picIcon"))->pixmap().toImage();
+    QVERIFY(!shown.isNull());
+    QCOMPARE(shown.convertToFormat(QImage::Format_ARGB32),
+             programIcon().pixmap(shown.size()).toImage().convertToFormat(QImage::Format_ARGB32));
     QCOMPARE(about->findChild<QPushButton *>(QStringLiteral("cmdOK"))->text(), QStringLiteral("OK"));
     QVERIFY(about->windowFlags() & Qt::Tool); // no task-bar entry
     QVERIFY(!(about->windowFlags() & Qt::WindowMinMaxButtonsHint));

@@ -1,11 +1,16 @@
 // Showing a stored memory: the double-click, the panel's boxes, the
 // overlays on the picture, and the notes written back.
 #include "common/program.h"
+#include "files/datafile.h"
+#include "files/frmopen.h"
 #include "display/picturebox.h"
 #include "display/setupfields.h"
 #include "simkit/replybuilder.h"
 
+#include <QAction>
 #include <QLabel>
+#include <QScrollBar>
+#include <QToolTip>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
@@ -53,6 +58,8 @@ private slots:
     void sampleMemoriesShowWithoutFault();
     void notesSaveIntoShownSlot();
     void noteBoxesTakeTwentySingleByteCharacters();
+    void listReadsWholeTellsAndTakesEnter();
+    void menuDataCaptionClearOfFrame();
 };
 
 void tst_showmemory::panelShowsStartTexts()
@@ -183,4 +190,89 @@ void tst_showmemory::noteBoxesTakeTwentySingleByteCharacters()
 }
 
 QTEST_MAIN(tst_showmemory)
+// A file of 200 captured memories opened as a user would: every entry
+// reads whole, a captured entry's tooltip tells of its memory, Enter shows
+// the first selected one, and the panel's boxes show their texts from the
+// first character.
+void tst_showmemory::listReadsWholeTellsAndTakesEnter()
+{
+    Program p;
+    {
+        auto all = std::make_unique<Store>();
+        initialiseStore(*all);
+        const QList<Record> samples = sampleMemories();
+        for (int s = 0; s < kMemoryCount; ++s)
+            (*all)[size_t(s)] = samples[s];
+        QVERIFY(writeDataFile(p.dir.file(QStringLiteral("all.dat")), *all));
+    }
+    p.main->show();
+    p.main->findChild<QAction *>(QStringLiteral("mnuopen"))->trigger();
+    auto *open = p.main->findChild<frmopen *>();
+    open->findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(p.dir.file(QStringLiteral("all.dat")));
+    QTest::mouseClick(open->findChild<QPushButton *>(QStringLiteral("cmdok")), Qt::LeftButton);
+
+    QListWidget *list = p.main->lstmem();
+    const QFontMetrics fm(list->font());
+    for (int row : {0, 9, 99, 199}) {
+        QListWidgetItem *item = list->item(row);
+        QCOMPARE(item->text(), entryText(row, true));
+        list->scrollToItem(item);
+        const QRect r = list->visualItemRect(item);
+        QVERIFY2(r.width() >= fm.horizontalAdvance(item->text()), qPrintable(item->text()));
+        QVERIFY(r.width() <= list->viewport()->width() + list->horizontalScrollBar()->maximum());
+    }
+
+    // Memory 150, then memory 200 control-clicked: Enter shows memory 150.
+    auto click = [&](int row, Qt::KeyboardModifiers modifiers) {
+        list->scrollToItem(list->item(row));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers, list->visualItemRect(list->item(row)).center());
+    };
+    click(149, Qt::NoModifier);
+    click(199, Qt::ControlModifier);
+    QTest::keyClick(list, Qt::Key_Return);
+    QCOMPARE(p.m->shownSlot, std::int16_t(149));
+    QCOMPARE(p.main->box("txtmemno")->text().left(3), QStringLiteral("150"));
+    click(199, Qt::NoModifier);
+    QTest::keyClick(list, Qt::Key_Enter);
+    QCOMPARE(p.m->shownSlot, std::int16_t(199));
+    QCOMPARE(p.m->current, p.m->store[199]);
+
+    // The tooltip tells what the panel shows of the memory.
+    const QRect r = list->visualItemRect(list->item(199));
+    QHelpEvent tip(QEvent::ToolTip, r.center(), list->viewport()->mapToGlobal(r.center()));
+    QApplication::sendEvent(list->viewport(), &tip);
+    const QString told = QToolTip::text();
+    QVERIFY2(told.contains(p.main->findChild<QLabel *>(QStringLiteral("txttmdt"))->text()), qPrintable(told));
+    QVERIFY(told.contains(QStringLiteral("Operator: ") + p.main->box("txtopname")->text().trimmed()));
+    QVERIFY(told.contains(QStringLiteral("Job detail: ") + p.main->box("txtraw")->text().trimmed()));
+
+    // Every box shows the start of its text: the first character at the
+    // left, however wide the text.
+    for (QLineEdit *e : p.main->findChild<QWidget *>(QStringLiteral("panel"))->findChildren<QLineEdit *>())
+        QVERIFY2(e->cursorPosition() == 0, qPrintable(e->objectName()));
+}
+
+// The "Menu Data" caption's text rows lie above the panel frame's top line.
+void tst_showmemory::menuDataCaptionClearOfFrame()
+{
+    Program p;
+    p.main->show();
+    QLabel *caption = nullptr;
+    for (QLabel *l : p.main->findChildren<QLabel *>())
+        if (l->text() == QLatin1String("Menu Data"))
+            caption = l;
+    QVERIFY(caption);
+    const QImage img = caption->grab().toImage();
+    const QColor text = caption->palette().color(QPalette::WindowText);
+    int lowest = -1;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if (qAlpha(img.pixel(x, y)) > 128 && qGray(img.pixel(x, y)) < (qGray(text.rgb()) + 255) / 2)
+                lowest = y;
+    QVERIFY(lowest >= 0);
+    const int frameTop = p.main->findChild<QWidget *>(QStringLiteral("panel"))->geometry().top();
+    QVERIFY2(caption->geometry().top() + lowest < frameTop,
+             qPrintable(QStringLiteral("text to row %1, frame at %2").arg(caption->geometry().top() + lowest).arg(frameTop)));
+}
+
 #include "tst_showmemory.moc"

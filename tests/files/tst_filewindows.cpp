@@ -64,6 +64,8 @@ private slots:
     void extensionBoxFiltersFiles();
     void fileListClickAndRememberedDirectory();
     void notesTravelIntoTheFile();
+    void windowsShowTheirFolder_data();
+    void windowsShowTheirFolder();
 };
 
 void tst_filewindows::saveWritesTheStore()
@@ -302,6 +304,7 @@ void tst_filewindows::extensionBoxFiltersFiles()
     writeBytes(QStringLiteral("a.dat"), "1");
     writeBytes(QStringLiteral("b.txt"), "1");
     writeBytes(QStringLiteral("c.doc"), "1");
+    writeBytes(QStringLiteral("weld"), "1"); // as Save writes a name without a dot
     auto *w = openWindow<frmopen>(p, "mnuopen");
     auto *files = w->findChild<FileList *>(QStringLiteral("File1"));
     auto *ext = w->findChild<QComboBox *>(QStringLiteral("cmbext"));
@@ -312,7 +315,8 @@ void tst_filewindows::extensionBoxFiltersFiles()
     ext->setCurrentIndex(2);
     QCOMPARE(files->pattern(), QStringLiteral("*.*"));
     QTRY_COMPARE(files->fileNames(), (QStringList{QStringLiteral("a.dat"), QStringLiteral("b.txt"),
-                                                  QStringLiteral("c.doc"), QStringLiteral("dfd.cfg")}));
+                                                  QStringLiteral("c.doc"), QStringLiteral("dfd.cfg"),
+                                                  QStringLiteral("weld")}));
     ext->setEditText(QStringLiteral("*.txt"));
     QTRY_COMPARE(files->fileNames(), QStringList{QStringLiteral("b.txt")});
     ext->setEditText(QStringLiteral("*.d*"));
@@ -359,6 +363,52 @@ void tst_filewindows::notesTravelIntoTheFile()
     openWindow<frmsave>(p, "mnusave")->cmdsaveok_Click();
     const QByteArray bytes = fileBytes(p.dir.file(QStringLiteral("temp.dat")));
     QCOMPARE(bytes.mid(4 * (4 * 1100 + 1010), 16), QByteArray("65  78  78  32  "));
+}
+
+void tst_filewindows::windowsShowTheirFolder_data()
+{
+    QTest::addColumn<QString>("menu");
+    QTest::newRow("Save") << "mnusave";
+    QTest::newRow("Open") << "mnuopen";
+}
+
+// Working in a folder with many folders above it in the tree: the window
+// opens with that folder expanded and in sight, and its full path shown.
+void tst_filewindows::windowsShowTheirFolder()
+{
+    QFETCH(QString, menu);
+    Program p;
+    for (int k = 0; k < 40; ++k)
+        QVERIFY(QDir().mkpath(QStringLiteral("site/a%1/inner").arg(k, 2, 10, QLatin1Char('0'))));
+    QVERIFY(QDir().mkpath(QStringLiteral("site/weld/inner")));
+    const QString work = p.dir.file(QStringLiteral("site/weld"));
+    QDir::setCurrent(work);
+    p.main->show();
+    p.main->findChild<QAction *>(menu)->trigger();
+    auto *w = p.main->findChild<FileWindow *>();
+    QVERIFY(w);
+    QTRY_VERIFY(w->isVisible());
+    auto *dir = w->findChild<DirList *>(QStringLiteral("Dir1"));
+    QCOMPARE(dir->path(), work);
+    QCOMPARE(w->findChild<QLabel *>(QStringLiteral("dirpath"))->text(), QDir::toNativeSeparators(work));
+    auto inSight = [dir] {
+        const QRect row = dir->visualRect(dir->currentIndex());
+        const QRect view = dir->viewport()->rect();
+        return row.isValid() && row.top() >= view.top() && row.bottom() <= view.bottom() && row.left() >= 0
+               && row.left() < view.width();
+    };
+    // The tree fills in around the folder in the background; once it has
+    // settled, the folder is still in sight.
+    auto where = [dir] {
+        return QStringLiteral("row %1,%2 %3x%4 in %5x%6")
+            .arg(dir->visualRect(dir->currentIndex()).x()).arg(dir->visualRect(dir->currentIndex()).y())
+            .arg(dir->visualRect(dir->currentIndex()).width()).arg(dir->visualRect(dir->currentIndex()).height())
+            .arg(dir->viewport()->width()).arg(dir->viewport()->height());
+    };
+    QTRY_VERIFY2(inSight(), qPrintable(where()));
+    QTest::qWait(300);
+    QVERIFY2(inSight(), qPrintable(where()));
+    QVERIFY(dir->isExpanded(dir->currentIndex()));
 }
 
 QTEST_MAIN(tst_filewindows)

@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -432,7 +433,8 @@ void tst_printing::printRuns()
     QVERIFY(!w);
 }
 
-// Cancelling changes nothing; "Print to File (PDF)" sends reports there.
+// Cancelling changes nothing; "Print to File (PDF)" confirmed with the
+// dialog's OK (set-up prints nothing itself) sends reports there.
 void tst_printing::printerSetup()
 {
     Program p;
@@ -452,8 +454,15 @@ void tst_printing::printerSetup()
     ::printerSetup(*p.m, p.main.get());
     QCOMPARE(p.m->printer->outputFileName(), kept);
 
-    onDialog([&](QDialog *d) { fill(d, chosen), d->accept(); });
+    QString confirm;
+    onDialog([&](QDialog *d) {
+        fill(d, chosen);
+        QPushButton *ok = d->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok);
+        confirm = ok->text();
+        QTest::mouseClick(ok, Qt::LeftButton);
+    });
     ::printerSetup(*p.m, p.main.get());
+    QCOMPARE(confirm, QStringLiteral("OK"));
     QCOMPARE(p.m->printer->outputFormat(), QPrinter::PdfFormat);
     QCOMPARE(p.m->printer->outputFileName(), chosen);
     QVERIFY(print_report(*p.m, *p.main).printed);
