@@ -3,6 +3,7 @@
 #include "app/frmmain.h"
 #include "app/msgbox.h"
 #include "report/frmprint.h"
+#include "report/letterhead.h"
 #include "report/reportpage.h"
 
 #include <QFile>
@@ -64,11 +65,12 @@ private:
 };
 
 // The page on the printer: the job starts with the first picture placed,
-// and pictures go at their natural size, one pixel to 15 twips.
+// the letterhead (if any) goes on first, and pictures go at their natural
+// size, one pixel to 15 twips.
 class PrintedPage
 {
 public:
-    explicit PrintedPage(QPrinter &printer) : printer_(printer) {}
+    PrintedPage(QPrinter &printer, const Letterhead &letterhead) : printer_(printer), letterhead_(letterhead) {}
     ~PrintedPage()
     {
         if (painter_.isActive())
@@ -77,8 +79,15 @@ public:
 
     bool place(const QImage &picture, int xTwips, int yTwips)
     {
-        if (!painter_.isActive() && !painter_.begin(&printer_))
-            return false;
+        if (!painter_.isActive()) {
+            if (!painter_.begin(&printer_))
+                return false;
+            const double px = printer_.resolution() * kTwipsPerPixel / kTwipsPerInch;
+            painter_.save();
+            painter_.scale(px, px);
+            drawLetterhead(painter_, letterhead_);
+            painter_.restore();
+        }
         const double k = printer_.resolution() / kTwipsPerInch;
         const QRectF target(xTwips * k, yTwips * k, picture.width() * kTwipsPerPixel * k,
                             picture.height() * kTwipsPerPixel * k);
@@ -91,6 +100,7 @@ public:
 
 private:
     QPrinter &printer_;
+    const Letterhead &letterhead_;
     QPainter painter_;
 };
 
@@ -146,7 +156,8 @@ ReportResult print_report(Module1 &m, frmmain &main)
 
     ReportResult result;
     {
-        PrintedPage page(currentPrinter(m));
+        const Letterhead letterhead = loadLetterhead();
+        PrintedPage page(currentPrinter(m), letterhead);
         for (const Placement &p : pagePlacements()) {
             const QImage picture = run.load(p.file);
             if (!picture.isNull())
