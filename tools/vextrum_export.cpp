@@ -127,14 +127,14 @@ int main(int argc, char *argv[])
     QList<int> slotsToExport, skipped;
     for (int n : chosen)
         (read.captured[size_t(n - 1)] ? slotsToExport : skipped) << n - 1;
-    if (memoriesGiven && !skipped.isEmpty()) {
-        for (int &s : skipped)
-            ++s;
-        std::fprintf(stderr, "vextrum-export: not captured, skipped: %s\n",
-                     qPrintable(memoryNumbersText(skipped)));
-    }
+    for (int &s : skipped)
+        ++s; // memory numbers from here on
     if (slotsToExport.isEmpty())
-        return fail(1, QStringLiteral("%1: no captured memory to export").arg(dataFile));
+        return fail(1, QStringLiteral("%1: no captured memory to export%2")
+                           .arg(dataFile, memoriesGiven ? QStringLiteral(" (not captured: %1)").arg(memoryNumbersText(skipped))
+                                                        : QString()));
+    if (memoriesGiven && !skipped.isEmpty())
+        std::fprintf(stderr, "vextrum-export: not captured, skipped: %s\n", qPrintable(memoryNumbersText(skipped)));
     const QList<ExportMemory> list = storedMemories(*store, slotsToExport);
 
     if (!pdf.isEmpty()) {
