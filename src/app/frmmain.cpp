@@ -1,5 +1,6 @@
 #include "app/frmmain.h"
 
+#include "app/exportmenu.h"
 #include "app/frmabout.h"
 #include "app/frmhelp.h"
 #include "store/msgbox.h"
@@ -208,6 +209,16 @@ void frmmain::buildMenus()
             [this] { printerSetup(m_, this); });
     connect(addItem(file, "mnuprint", QStringLiteral("Print")), &QAction::triggered, this,
             [this] { showWindow(QStringLiteral("frmprintop")); });
+    file->addSeparator();
+    connect(addItem(file, "mnuexportpdf", QStringLiteral("Export PDF...")), &QAction::triggered, this,
+            [this] { mnuexportpdf_Click(m_, *this); });
+    connect(addItem(file, "mnuexportcsv", QStringLiteral("Export CSV...")), &QAction::triggered, this,
+            [this] { mnuexportcsv_Click(m_, *this); });
+    connect(addItem(file, "mnuexportpic", QStringLiteral("Export Picture...")), &QAction::triggered, this,
+            [this] { mnuexportpic_Click(m_, *this); });
+    connect(addItem(file, "mnuletterhead", QStringLiteral("Report Letterhead...")), &QAction::triggered, this,
+            [this] { mnuletterhead_Click(m_, *this); });
+    file->addSeparator();
     QAction *exit = addItem(file, "mnuexit", QStringLiteral("Exit"));
     connect(exit, &QAction::triggered, this, &frmmain::endProgram);
 

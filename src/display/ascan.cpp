@@ -10,9 +10,10 @@ QSize ascan::imageSize()
             twipsToPixels(kWidgetHeightTwips) - 2 * kBorderPixels};
 }
 
-std::unique_ptr<Canvas> makeAscanCanvas()
+std::unique_ptr<Canvas> makeAscanCanvas(QPainter *target)
 {
-    auto c = std::make_unique<Canvas>(ascan::imageSize(), kPixelsPerPoint);
+    auto c = target ? std::make_unique<Canvas>(*target, ascan::imageSize(), kPixelsPerPoint)
+                    : std::make_unique<Canvas>(ascan::imageSize(), kPixelsPerPoint);
     QFont f(QStringLiteral("MS Sans Serif"));
     f.setPointSizeF(8);
     c->setFont(f);

@@ -45,7 +45,8 @@ QString formatLabel(double value);
 QList<ScaleLabel> scaleLabels(double range, double delay);
 void drawScaleLabels(Canvas &canvas, double range, double delay);
 
-// A fresh canvas the size of the picture's inner area, in points.
-std::unique_ptr<Canvas> makeAscanCanvas();
+// A fresh canvas the size of the picture's inner area, in points; on
+// `target` when given (see Canvas).
+std::unique_ptr<Canvas> makeAscanCanvas(QPainter *target = nullptr);
 
 } // namespace vextrum

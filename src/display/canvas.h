@@ -2,6 +2,12 @@
 // A drawing surface with a persistent image, in logical units (points or
 // twips) mapped onto whole pixels at 15 twips a pixel. Drawing is aliased,
 // so every picture is exact to the pixel.
+//
+// The same drawing can go onto any QPainter instead (a PDF page, an SVG, a
+// picture at a larger scale): the canvas then keeps no image, and draws in
+// its pixels onto the painter, whose transform the caller sets so that one
+// canvas pixel lands where the caller wants it. Rounding, line widths, text
+// places and line heights are those of the image, so both come out alike.
 
 #include <QColor>
 #include <QFont>
@@ -34,6 +40,9 @@ class Canvas
 {
 public:
     Canvas(QSize pixels, double pixelsPerUnit);
+    // Drawing onto `target` (which must outlive the canvas), clipped to the
+    // canvas's size; clear() paints its area white.
+    Canvas(QPainter &target, QSize pixels, double pixelsPerUnit);
     ~Canvas();
     Canvas(const Canvas &) = delete;
     Canvas &operator=(const Canvas &) = delete;
@@ -70,14 +79,18 @@ public:
     // A picture drawn under everything at the top-left corner, natural size.
     void setBackgroundPicture(const QImage &picture);
 
-    const QImage &image() const; // finishes any drawing in progress
-    QSize sizePixels() const { return image_.size(); }
+    const QImage &image() const; // finishes any drawing in progress; null on a painter
+    QSize sizePixels() const { return size_; }
+    bool onPainter() const { return target_ != nullptr; }
 
 private:
     QPainter &painter();
     void endPainting() const;
+    void clipToSize();
 
     QImage image_;
+    QSize size_;
+    QPainter *target_ = nullptr;
     QImage background_;
     double scale_;
     QPointF current_;

@@ -1,5 +1,8 @@
 #include "display/setupview.h"
 
+#include "display/ascan.h"
+#include "display/dac.h"
+
 #include "display/setupfields.h"
 
 namespace vextrum {
@@ -102,6 +105,31 @@ QString memoryToolTip(const Record &record)
     return v.text(QStringLiteral("txttmdt")) + QStringLiteral("\nOperator: ")
            + v.text(QStringLiteral("txtopname")).trimmed() + QStringLiteral("\nJob detail: ")
            + v.text(QStringLiteral("txtraw")).trimmed();
+}
+
+void drawMemoryPicture(Canvas &canvas, const Record &record, const SetupView &view)
+{
+    drawPattern(canvas, record);
+    for (Overlay o : view.overlays) {
+        switch (o) {
+        case Overlay::Gate1:
+            drawGateLine(canvas, view.text(QStringLiteral("txtstart")), view.text(QStringLiteral("txtend")),
+                         view.text(QStringLiteral("txtlevel")));
+            break;
+        case Overlay::Gate2:
+            drawGateLine(canvas, view.text(QStringLiteral("txtstart2")), view.text(QStringLiteral("txtend2")),
+                         view.text(QStringLiteral("txtlevel2")));
+            break;
+        case Overlay::DacCurve:
+            drawDacCurve(canvas, record);
+            break;
+        case Overlay::Dac614Curves:
+            drawDac614Curves(canvas, record);
+            break;
+        }
+    }
+    drawScaleLabels(canvas, readNumber(view.text(QStringLiteral("txtrange"))),
+                    readNumber(view.text(QStringLiteral("txtdelay"))));
 }
 
 } // namespace vextrum

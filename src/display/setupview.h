@@ -51,4 +51,11 @@ SetupView decodeSetup(const Record &record);
 // and date as the panel shows them, the operator and the job detail.
 QString memoryToolTip(const Record &record);
 
+class Canvas;
+// The A-scan picture of a record as the main window shows it once the
+// record is on screen: trace and graticule, then the gate lines and DAC
+// curves its settings call for, then the scale labels. `canvas` is an
+// A-scan canvas (makeAscanCanvas); the view is decodeSetup(record).
+void drawMemoryPicture(Canvas &canvas, const Record &record, const SetupView &view);
+
 } // namespace vextrum

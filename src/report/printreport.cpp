@@ -3,6 +3,7 @@
 #include "report/reporthost.h"
 #include "store/msgbox.h"
 #include "report/frmprint.h"
+#include "report/letterhead.h"
 #include "report/reportpage.h"
 
 #include <QFile>
@@ -75,7 +76,8 @@ void clearSections(frmprint &form)
 } // namespace
 
 ReportJob::ReportJob(QPrinter &printer)
-    : printer_(printer), painter_(new QPainter), toFile_(printer.outputFormat() == QPrinter::PdfFormat)
+    : printer_(printer), painter_(new QPainter), toFile_(printer.outputFormat() == QPrinter::PdfFormat),
+      letterhead_(loadLetterhead())
 {
 }
 
@@ -111,6 +113,13 @@ bool ReportJob::place(const QImage &picture, int xTwips, int yTwips)
         }
         pageOpen_ = true;
         ++pages_;
+        // The letterhead (if any) goes on first, in the band above the
+        // first section.
+        const double px = printer_.resolution() * kTwipsPerPixel / kTwipsPerInch;
+        painter_->save();
+        painter_->scale(px, px);
+        drawLetterhead(*painter_, letterhead_);
+        painter_->restore();
     }
     const double k = printer_.resolution() / kTwipsPerInch;
     const QRectF target(xTwips * k, yTwips * k, picture.width() * kTwipsPerPixel * k,

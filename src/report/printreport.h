@@ -3,6 +3,7 @@
 // shows, sent as one print job to the current printer, and the platform's
 // printer set-up dialog that chooses that printer.
 
+#include "report/letterhead.h"
 #include "store/module1.h"
 
 class QImage;
@@ -53,6 +54,7 @@ private:
     bool pageOpen_ = false;
     bool pageOk_ = false;
     int pages_ = 0;
+    vextrum::Letterhead letterhead_; // read once for the whole run
 };
 
 // Composes the page from the main window's picture, panel and notes,

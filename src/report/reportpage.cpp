@@ -1,9 +1,12 @@
 #include "report/reportpage.h"
 
 #include "report/reporthost.h"
+#include "display/ascan.h"
+#include "display/setupview.h"
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <cstring>
 
 namespace vextrum {
@@ -231,6 +234,79 @@ void drawHeading(Canvas &head)
     head.text(0, 0, QString::fromLatin1(kHeadingLine1));
     const QPointF next = head.currentPoint();
     head.text(next.x(), next.y(), QString::fromLatin1(kHeadingLine2));
+}
+
+ReportInputs reportInputs(const Record &record)
+{
+    const SetupView view = decodeSetup(record);
+    ReportInputs in;
+    in.record = std::make_shared<const Record>(record);
+    for (int k = 0; k < measureCells().size(); ++k)
+        in.measurements[size_t(k)] = view.text(QString::fromLatin1(measureCells()[k].box));
+    for (const TableRow &row : parameterTable())
+        for (const TableCell &cell : row.cells)
+            if (cell.kind == TableCell::Box || cell.kind == TableCell::Caption) {
+                const QString name = QString::fromLatin1(cell.text);
+                in.panel.insert(name, view.text(name));
+            }
+    for (int k = 0; k < noteRows().size(); ++k)
+        in.notes[size_t(k)] = view.text(QString::fromLatin1(noteRows()[k].box));
+    return in;
+}
+
+namespace {
+
+const ReportSection &sectionOfFile(const char *file)
+{
+    for (const ReportSection &s : reportSections())
+        if (std::strcmp(s.file, file) == 0)
+            return s;
+    return reportSections().front();
+}
+
+// The A-scan section on a painter: the picture (copied, or drawn afresh
+// from the record at the picture's size), then what the report adds.
+void drawEchoSection(Canvas &echo, QPainter &page, const ReportInputs &in)
+{
+    if (!in.record) {
+        setAscanPicture(echo, in.ascan);
+    } else {
+        echo.resize({ascan::imageSize().width(), twipsToPixels(kEchoHeightTwips)});
+        echo.clear();
+        auto picture = makeAscanCanvas(&page);
+        drawMemoryPicture(*picture, *in.record, decodeSetup(*in.record));
+        echo.resize(echo.sizePixels()); // back to the section's own clip
+    }
+    drawAscanSection(echo, in.measurements);
+}
+
+} // namespace
+
+void drawReportPage(QPainter &page, const ReportInputs &in)
+{
+    for (const Placement &p : pagePlacements()) {
+        const ReportSection &section = sectionOfFile(p.file);
+        page.save();
+        page.translate(p.x / double(kTwipsPerPixel), p.y / double(kTwipsPerPixel));
+        const auto canvas = std::make_unique<Canvas>(page, pixels(section.widthTwips, section.heightTwips),
+                                                     section.pixelsPerUnit);
+        QFont f(QString::fromLatin1(section.family));
+        f.setPointSizeF(section.points);
+        f.setBold(section.bold);
+        canvas->setFont(f);
+        canvas->setDrawWidth(kLineWidth);
+        if (std::strcmp(section.name, "picecho") != 0)
+            canvas->clear(); // the A-scan section clears at its own size
+        if (std::strcmp(section.name, "picecho") == 0)
+            drawEchoSection(*canvas, page, in);
+        else if (std::strcmp(section.name, "picsetup") == 0)
+            drawParameterTable(*canvas, in);
+        else if (std::strcmp(section.name, "Picnote") == 0)
+            drawNotes(*canvas, in.notes);
+        else
+            drawHeading(*canvas);
+        page.restore();
+    }
 }
 
 } // namespace vextrum

@@ -5,6 +5,7 @@
 // printing run that saves, loads and places them is in printreport.h.
 
 #include "display/canvas.h"
+#include "store/record.h"
 
 #include <QHash>
 #include <QImage>
@@ -54,8 +55,14 @@ struct ReportInputs
     std::array<QString, 4> measurements; // txtmeapo1..txtmeapo4
     QHash<QString, QString> panel;       // box texts and captions, by name
     std::array<QString, 4> notes;        // operator, job, defect, remark
+    // Set when the inputs come from a record rather than the window: the
+    // A-scan is then drawn afresh from it instead of copied as a picture.
+    std::shared_ptr<const Record> record;
 };
 ReportInputs gatherReportInputs(const ReportHost &main);
+// The same texts for a stored record, as the main window would show them
+// with the record on screen, without any window.
+ReportInputs reportInputs(const Record &record);
 
 // The parameter table: rows of four cells at fixed points.
 struct TableCell
@@ -106,5 +113,11 @@ void drawParameterTable(Canvas &setup, const ReportInputs &in);
 void drawNotes(Canvas &note, const std::array<QString, 4> &notes);
 // Line 1 at the top, line 2 at the start of the next text line.
 void drawHeading(Canvas &head);
+
+// The whole page onto a painter whose unit is one canvas pixel (15 twips)
+// and whose origin is the printable area's top-left corner: the sections
+// at their placements, in placement order, each as the printed route
+// composes it, so the page has the printed one's layout drawn as vectors.
+void drawReportPage(QPainter &page, const ReportInputs &in);
 
 } // namespace vextrum

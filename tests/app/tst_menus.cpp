@@ -45,8 +45,12 @@ void tst_menus::captionsAndNamesInOrder()
         }
         return out;
     };
-    QCOMPARE(items("mnufile"), (QStringList{"New=mnunew", "Open=mnuopen", "Save=mnusave", "PrintSetup=mnupsetup",
-                                            "Print=mnuprint", "Exit=mnuexit"}));
+    // The export items stand between separators after Print, before Exit.
+    QCOMPARE(items("mnufile"),
+             (QStringList{"New=mnunew", "Open=mnuopen", "Save=mnusave", "PrintSetup=mnupsetup", "Print=mnuprint", "=",
+                          "Export PDF...=mnuexportpdf", "Export CSV...=mnuexportcsv",
+                          "Export Picture...=mnuexportpic", "Report Letterhead...=mnuletterhead", "=",
+                          "Exit=mnuexit"}));
     QCOMPARE(items("mnuhelp"), (QStringList{"Help Topic=mnuhelpt", "About Data Capture=mnuabout"}));
     QVERIFY(noKeys); // no shortcut or access keys
 }

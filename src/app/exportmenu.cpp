@@ -1,0 +1,162 @@
+#include "app/exportmenu.h"
+
+#include "app/frmmain.h"
+#include "store/msgbox.h"
+#include "report/export.h"
+#include "report/frmexportop.h"
+#include "report/frmletterhead.h"
+#include "report/printreport.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QListWidget>
+#include <QPrinter>
+#include <QSettings>
+#include <QStatusBar>
+
+using namespace vextrum;
+
+namespace {
+
+constexpr int kStatusMs = 20000;
+const char kExportDirKey[] = "Export/Directory";
+
+QString exportDirectory()
+{
+    const QString dir = QSettings().value(QString::fromLatin1(kExportDirKey)).toString();
+    return !dir.isEmpty() && QDir(dir).exists() ? dir : QDir::currentPath();
+}
+
+void rememberDirectory(const QString &file)
+{
+    QSettings().setValue(QString::fromLatin1(kExportDirKey), QFileInfo(file).absolutePath());
+}
+
+// The memories for an export, chosen as for printing; false when the user
+// cancels. The memory on screen is taken from the current record.
+bool chooseMemories(Module1 &m, frmmain &main, const QString &title, QList<ExportMemory> *memories)
+{
+    frmexportop op(title, &main);
+    if (op.exec() != QDialog::Accepted)
+        return false;
+    const PrintChoice choice = op.choice();
+    if (choice == PrintChoice::Single) {
+        *memories = {memoryOnScreen(m.current)};
+    } else {
+        const QListWidget *list = main.lstmem();
+        QStringList entries;
+        QList<bool> selected;
+        for (int i = 0; i < list->count(); ++i) {
+            entries << list->item(i)->text();
+            selected << list->item(i)->isSelected();
+        }
+        *memories = storedMemories(m.store, memoriesToPrint(choice, entries, selected));
+    }
+    if (memories->isEmpty()) {
+        MsgBox(m, &main,
+               choice == PrintChoice::All ? QStringLiteral("There is no captured memory to export.")
+                                          : QStringLiteral("There is no selected memory to export."));
+        return false;
+    }
+    return true;
+}
+
+QString defaultName(const QList<ExportMemory> &memories, const char *suffix)
+{
+    QList<int> numbers;
+    for (const ExportMemory &e : memories)
+        numbers << e.number;
+    return QDir(exportDirectory()).filePath(QStringLiteral("Mem %1.%2").arg(memoryNumbersText(numbers), QLatin1String(suffix)));
+}
+
+QString withSuffix(QString path, const char *suffix)
+{
+    if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty())
+        path += QLatin1Char('.') + QLatin1String(suffix);
+    return path;
+}
+
+void done(Module1 &m, frmmain &main, bool ok, const QString &error, const QString &status)
+{
+    if (ok)
+        main.statusBar()->showMessage(status, kStatusMs);
+    else
+        MsgBox(m, &main, error);
+}
+
+} // namespace
+
+void mnuexportpdf_Click(Module1 &m, frmmain &main)
+{
+    QList<ExportMemory> memories;
+    if (!chooseMemories(m, main, QStringLiteral("Export PDF"), &memories))
+        return;
+    const QString path = withSuffix(QFileDialog::getSaveFileName(&main, QStringLiteral("Export PDF"),
+                                                                 defaultName(memories, "pdf"),
+                                                                 QStringLiteral("PDF files (*.pdf)")),
+                                    "pdf");
+    if (path.isEmpty())
+        return;
+    rememberDirectory(path);
+    QString error;
+    // The page of the printer chosen in PrintSetup, so the file matches paper.
+    const bool ok = exportPdf(path, memories, loadLetterhead(), currentPrinter(m).pageLayout(), &error);
+    done(m, main, ok, QStringLiteral("The PDF can't be written: %1").arg(error),
+         QStringLiteral("%1 page(s) exported to %2").arg(memories.size()).arg(QDir::toNativeSeparators(path)));
+}
+
+void mnuexportcsv_Click(Module1 &m, frmmain &main)
+{
+    QList<ExportMemory> memories;
+    if (!chooseMemories(m, main, QStringLiteral("Export CSV"), &memories))
+        return;
+    const QString path = withSuffix(QFileDialog::getSaveFileName(&main, QStringLiteral("Export CSV"),
+                                                                 defaultName(memories, "csv"),
+                                                                 QStringLiteral("CSV files (*.csv)")),
+                                    "csv");
+    if (path.isEmpty())
+        return;
+    rememberDirectory(path);
+    QString error;
+    const bool ok = exportCsv(path, memories, &error);
+    done(m, main, ok, QStringLiteral("The CSV file can't be written: %1").arg(error),
+         QStringLiteral("%1 memory row(s) exported to %2").arg(memories.size()).arg(QDir::toNativeSeparators(path)));
+}
+
+void mnuexportpic_Click(Module1 &m, frmmain &main)
+{
+    const ExportMemory shown = memoryOnScreen(m.current);
+    const QStringList filters = {QStringLiteral("PNG picture 1x (*.png)"), QStringLiteral("PNG picture 2x (*.png)"),
+                                 QStringLiteral("PNG picture 3x (*.png)"), QStringLiteral("PNG picture 4x (*.png)"),
+                                 QStringLiteral("SVG drawing (*.svg)")};
+    QString filter = filters.front();
+    QString path = QFileDialog::getSaveFileName(
+        &main, QStringLiteral("Export Picture"),
+        QDir(exportDirectory()).filePath(QStringLiteral("Mem %1 A-scan.png").arg(shown.number)),
+        filters.join(QStringLiteral(";;")), &filter);
+    if (path.isEmpty())
+        return;
+    const bool svgChosen = filter == filters.back();
+    path = withSuffix(path, svgChosen ? "svg" : "png");
+    rememberDirectory(path);
+    // The name's ending decides the format; a PNG filter gives the scale.
+    const bool svg = QFileInfo(path).suffix().compare(QLatin1String("svg"), Qt::CaseInsensitive) == 0;
+    const int scale = svgChosen ? 1 : int(filters.indexOf(filter)) + 1;
+    QString error;
+    const bool ok = svg ? exportSvg(path, shown.record, &error) : exportPng(path, shown.record, scale, &error);
+    done(m, main, ok, QStringLiteral("The picture can't be written: %1").arg(error),
+         QStringLiteral("A-scan picture exported to %1").arg(QDir::toNativeSeparators(path)));
+}
+
+QWidget *mnuletterhead_Click(Module1 &m, frmmain &main)
+{
+    frmletterhead *w = main.findChild<frmletterhead *>(QString(), Qt::FindDirectChildrenOnly);
+    if (!w) {
+        w = new frmletterhead([&m, &main](const QString &text) { MsgBox(m, &main, text); }, &main);
+        w->show();
+    }
+    w->raise();
+    w->activateWindow();
+    return w;
+}

@@ -1,0 +1,59 @@
+#pragma once
+// Reports and data for a client, without any window: the chosen memories
+// as one vector PDF with the printed report's layout, as one CSV file, and
+// the A-scan picture of one memory as PNG or SVG. Every output is written
+// beside its target and renamed into place once complete, so a failure
+// never leaves a half-written file.
+
+#include "report/letterhead.h"
+#include "store/record.h"
+
+#include <QByteArray>
+#include <QImage>
+#include <QList>
+#include <QPageLayout>
+#include <QString>
+
+namespace vextrum {
+
+struct ExportMemory
+{
+    int number; // memory number, 1 to 200
+    Record record;
+};
+
+// The stored memories of `slots`, in that order.
+QList<ExportMemory> storedMemories(const Store &store, const QList<int> &memorySlots);
+// The record on screen, under its own memory number.
+ExportMemory memoryOnScreen(const Record &current);
+
+// "1-20,35": ascending numbers, runs of three or more as ranges.
+QString memoryNumbersText(QList<int> numbers);
+// The inverse, for numbers 1 to 200: "1-20,35", "7", "3,1-2". Gives the
+// numbers ascending without repeats; false with a one-line reason on an
+// empty item, a number outside 1..200 or a range that runs backwards.
+bool parseMemoryNumbers(const QString &text, QList<int> *numbers, QString *error);
+
+// A4 upright, printable area the whole page.
+QPageLayout defaultReportLayout();
+
+// One page per memory in order, the report page of each drawn as vectors
+// with its text as text, the letterhead (if any) in the band above it.
+bool exportPdf(const QString &path, const QList<ExportMemory> &memories, const Letterhead &letterhead,
+               const QPageLayout &layout, QString *error);
+
+// RFC 4180 CSV in UTF-8 (with a byte order mark so spreadsheet programs
+// take it as UTF-8), CRLF line ends, a header row, one row per memory:
+// memory number, time and date, every panel field under its caption as
+// shown, the measurement readings, the notes, the A-scan samples 0..249
+// and the DAC points 0..250. Trailing blanks of texts are removed.
+QByteArray csvText(const QList<ExportMemory> &memories);
+bool exportCsv(const QString &path, const QList<ExportMemory> &memories, QString *error);
+
+// The A-scan picture of a record as the main window draws it, redrawn at
+// `scale` (1 to 4) times its size.
+QImage ascanPicture(const Record &record, int scale);
+bool exportPng(const QString &path, const Record &record, int scale, QString *error);
+bool exportSvg(const QString &path, const Record &record, QString *error);
+
+} // namespace vextrum

@@ -1,0 +1,23 @@
+#pragma once
+// The choice of memories for an export, as in the print options: the one
+// on screen, the selected ones or all captured ones. A modal dialog that
+// the export's file chooser follows.
+
+#include "report/printchoice.h"
+
+#include <QDialog>
+
+class QRadioButton;
+
+class frmexportop : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit frmexportop(const QString &title, QWidget *parent = nullptr);
+    vextrum::PrintChoice choice() const;
+
+private:
+    QRadioButton *opsingle_ = nullptr;
+    QRadioButton *opselect_ = nullptr;
+    QRadioButton *opall_ = nullptr;
+};

@@ -1,0 +1,496 @@
+// Reports and data for a client: the vector PDF against the printed page,
+// the letterhead on both routes, the CSV read back, the A-scan pictures,
+// the menu path and the headless exporter.
+#include "app/fonts.h"
+#include "common/program.h"
+#include "display/ascan.h"
+#include "display/picturebox.h"
+#include "display/setupfields.h"
+#include "display/setupview.h"
+#include "files/datafile.h"
+#include "files/notes.h"
+#include "simkit/replybuilder.h"
+#include "report/export.h"
+#include "report/frmexportop.h"
+#include "report/frmletterhead.h"
+#include "report/ink.h"
+#include "report/printreport.h"
+
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QPrinter>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QStatusBar>
+#include <QTimer>
+#include <QtTest>
+
+using namespace vextrum;
+
+namespace {
+
+QString run(const QString &program, const QStringList &args, int *exitCode = nullptr, QString *err = nullptr,
+            const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment())
+{
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.start(program, args);
+    if (!p.waitForFinished(30000))
+        return QString();
+    if (exitCode)
+        *exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    if (err)
+        *err = QString::fromUtf8(p.readAllStandardError());
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+bool havePoppler()
+{
+    int rc = -1;
+    run(QStringLiteral("pdfinfo"), {QStringLiteral("-v")}, &rc);
+    return rc == 0;
+}
+
+int pdfPages(const QString &pdf)
+{
+    const auto m = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(run(QStringLiteral("pdfinfo"), {pdf}));
+    return m.hasMatch() ? m.captured(1).toInt() : -1;
+}
+
+// The page's text with every run of blanks made one.
+QString pageText(const QString &pdf, int page)
+{
+    const QString n = QString::number(page);
+    return run(QStringLiteral("pdftotext"), {"-layout", "-f", n, "-l", n, pdf, "-"}).simplified();
+}
+
+QImage renderPage(const QString &pdf, int page = 1)
+{
+    const QString n = QString::number(page);
+    const QString out = pdf.chopped(4) + QStringLiteral("-p") + n;
+    int rc = -1;
+    run(QStringLiteral("pdftoppm"), {"-r", "96", "-png", "-singlefile", "-f", n, "-l", n, pdf, out}, &rc);
+    if (qEnvironmentVariableIsSet("EXPORT_PAGE_OUT") && page == 1) {
+        QFile::remove(qEnvironmentVariable("EXPORT_PAGE_OUT"));
+        QFile::copy(out + QStringLiteral(".png"), qEnvironmentVariable("EXPORT_PAGE_OUT"));
+    }
+    return rc == 0 ? QImage(out + QStringLiteral(".png")).convertToFormat(QImage::Format_RGB32) : QImage();
+}
+
+// A page rectangle in twips from the printable area's corner, at 96 dpi.
+QRect onPage(const QPageLayout &layout, int x1, int y1, int x2, int y2)
+{
+    const QPointF o = layout.paintRect(QPageLayout::Point).topLeft() * 96.0 / 72.0;
+    return QRectF(o + QPointF(x1, y1) / 15.0, o + QPointF(x2, y2) / 15.0).toAlignedRect();
+}
+
+// RFC 4180 read back: fields, quotes doubled inside quoted fields, CRLF rows.
+QList<QStringList> parseCsv(QByteArray bytes)
+{
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes.remove(0, 3);
+    const QString text = QString::fromUtf8(bytes);
+    QList<QStringList> rows;
+    QStringList row;
+    QString field;
+    bool quoted = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (quoted) {
+            if (c == QLatin1Char('"') && i + 1 < text.size() && text[i + 1] == QLatin1Char('"'))
+                field += c, ++i;
+            else if (c == QLatin1Char('"'))
+                quoted = false;
+            else
+                field += c;
+        } else if (c == QLatin1Char('"')) {
+            quoted = true;
+        } else if (c == QLatin1Char(',')) {
+            row << field, field.clear();
+        } else if (c == QLatin1Char('\r') && i + 1 < text.size() && text[i + 1] == QLatin1Char('\n')) {
+            row << field, field.clear();
+            rows << row, row.clear();
+            ++i;
+        } else {
+            field += c;
+        }
+    }
+    return rows;
+}
+
+// Runs f on the next modal dialog of type D to open.
+template <typename D> void onDialog(std::function<void(D *)> f)
+{
+    auto *t = new QTimer;
+    t->start(20);
+    QObject::connect(t, &QTimer::timeout, [t, f] {
+        if (auto *d = qobject_cast<D *>(QApplication::activeModalWidget())) {
+            t->stop();
+            t->deleteLater();
+            f(d);
+        }
+    });
+}
+
+std::shared_ptr<QPrinter> pdfPrinter(const QString &file)
+{
+    auto p = std::make_shared<QPrinter>(QPrinter::HighResolution);
+    p->setOutputFormat(QPrinter::PdfFormat);
+    p->setOutputFileName(file);
+    return p;
+}
+
+Letterhead sampleLetterhead()
+{
+    Letterhead l;
+    l.company = QStringLiteral("Northgate Inspection Ltd");
+    l.address = {QStringLiteral("12 Foundry Lane"), QStringLiteral("Sheffield S1 2AB"), QString()};
+    QImage logo(60, 40, QImage::Format_RGB32);
+    logo.fill(QColor(0, 0, 160));
+    QBuffer b(&l.logo);
+    b.open(QIODevice::WriteOnly);
+    logo.save(&b, "PNG");
+    l.logoName = QStringLiteral("logo.png");
+    return l;
+}
+
+} // namespace
+
+class tst_export : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        installFontSubstitutes();
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir_.path());
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir_.path());
+    }
+    void init() { saveLetterhead({}); }
+    void cleanup() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+    void pdfPagesHoldTheReportsAsText();
+    void pdfPageLiesWhereThePrintedPageDoes();
+    void csvReadsBackAsStored();
+    void pictures();
+    void menuPathAndLetterheadWindow();
+    void headlessExporter_data();
+    void headlessExporter();
+
+private:
+    QTemporaryDir settingsDir_;
+};
+
+void tst_export::pdfPagesHoldTheReportsAsText()
+{
+    if (!havePoppler())
+        QSKIP("poppler-utils are not installed");
+    TempWorkDir dir;
+    auto store = std::make_unique<Store>();
+    initialiseStore(*store);
+    for (int n : {3, 7, 12})
+        (*store)[size_t(n - 1)] = sampleMemory(n);
+    saveNotes((*store)[6], {QStringLiteral("A. N. OTHER"), QStringLiteral("WELD 4, ROOT"), QString(),
+                            QStringLiteral("RE-TEST \"B\"")});
+    const QList<ExportMemory> list = storedMemories(*store, {2, 6, 11});
+    const QString pdf = dir.file(QStringLiteral("three.pdf"));
+    QString error;
+    QVERIFY2(exportPdf(pdf, list, {}, defaultReportLayout(), &error), qPrintable(error));
+    QCOMPARE(pdfPages(pdf), 3);
+    QCOMPARE(QDir().entryList({QStringLiteral("gtp*"), QStringLiteral("*.tmp")}), QStringList());
+    for (int page = 1; page <= 3; ++page) {
+        const Record &r = list[page - 1].record;
+        const SetupView view = decodeSetup(r);
+        const QString text = pageText(pdf, page);
+        QVERIFY2(text.contains(QStringLiteral("Ultrasonic Test Report")), qPrintable(text));
+        // Every caption and value of the table, in the order it is read.
+        qsizetype at = 0;
+        for (const char *word : {"ZERO", "RANGE", "GATE 1", "MEMORY", "MEASURE", "DGS", "SCAL NO", "AMPLCOR"}) {
+            at = text.indexOf(QString::fromLatin1(word), at);
+            QVERIFY2(at >= 0, word);
+        }
+        for (const char *box : {"txtzero", "txtmemno", "txtpfreq", "txtdac", "txtattobj", "labdac", "txttmdt"})
+            QVERIFY2(text.contains(view.text(QString::fromLatin1(box)).simplified()), box);
+        for (const NoteField &n : noteFields())
+            QVERIFY2(text.contains(QLatin1Char(':') + view.text(QString::fromLatin1(n.box)).simplified()), n.box);
+    }
+    QVERIFY(pageText(pdf, 2).contains(QStringLiteral(":A. N. OTHER")));
+    QVERIFY(pageText(pdf, 2).contains(QStringLiteral(":RE-TEST \"B\"")));
+    QVERIFY(pageText(pdf, 2).contains(QStringLiteral("007")) && pageText(pdf, 3).contains(QStringLiteral("012")));
+}
+
+// The memory on screen printed through the bitmaps and exported as
+// vectors: the same sections in the same places; the letterhead in the
+// band on both, and nothing there when it is unset.
+void tst_export::pdfPageLiesWhereThePrintedPageDoes()
+{
+    if (!havePoppler())
+        QSKIP("poppler-utils are not installed");
+    Program p;
+    p.m->current = sampleMemory(5); // DAC and gates on
+    p.main->display_pattern();
+    p.main->display_setup();
+    for (bool letterhead : {false, true}) {
+        saveLetterhead(letterhead ? sampleLetterhead() : Letterhead());
+        const QString printed = p.dir.file(QStringLiteral("printed%1.pdf").arg(letterhead));
+        const QString exported = p.dir.file(QStringLiteral("exported%1.pdf").arg(letterhead));
+        p.m->printer = pdfPrinter(printed);
+        QVERIFY(print_report(*p.m, *p.main).printed);
+        const QPageLayout layout = p.m->printer->pageLayout();
+        QString error;
+        QVERIFY2(exportPdf(exported, {memoryOnScreen(p.m->current)}, loadLetterhead(), layout, &error),
+                 qPrintable(error));
+        const QImage a = renderPage(printed), b = renderPage(exported);
+        QCOMPARE(a.size(), b.size());
+        const struct
+        {
+            const char *what;
+            QRect twips;
+        } regions[] = {
+            {"heading", {1300, 4000, 9615, 615}},
+            {"A-scan frame, left", {860, 4690, 120, 5400}},
+            {"A-scan frame, top", {860, 4690, 5160, 60}},
+            {"A-scan trace", {900, 4760, 5000, 4300}},
+            {"table frame, right", {10950, 4690, 230, 7700}},
+            {"table frame, foot", {5990, 12300, 5180, 90}},
+            {"notes frame", {860, 10120, 5220, 2270}},
+            {"whole page below the band", {0, 3990, 12000, 9000}},
+        };
+        for (const auto &r : regions) {
+            const QRect at = onPage(layout, r.twips.left(), r.twips.top(), r.twips.right() + 1, r.twips.bottom() + 1);
+            const QRect inkA = inkBox(a, at), inkB = inkBox(b, at);
+            QVERIFY2(!inkA.isNull(), r.what);
+            const QMargins d(inkA.left() - inkB.left(), inkA.top() - inkB.top(), inkA.right() - inkB.right(),
+                             inkA.bottom() - inkB.bottom());
+            QVERIFY2(qAbs(d.left()) <= 1 && qAbs(d.top()) <= 1 && qAbs(d.right()) <= 1 && qAbs(d.bottom()) <= 1,
+                     qPrintable(QStringLiteral("%1: printed %2,%3 %4x%5, exported %6,%7 %8x%9")
+                                    .arg(QLatin1String(r.what))
+                                    .arg(inkA.x()).arg(inkA.y()).arg(inkA.width()).arg(inkA.height())
+                                    .arg(inkB.x()).arg(inkB.y()).arg(inkB.width()).arg(inkB.height())));
+        }
+        const QRect band = onPage(layout, 0, 0, 12000, 3950);
+        QCOMPARE(hasInk(a, band), letterhead);
+        QCOMPARE(hasInk(b, band), letterhead);
+        if (letterhead) {
+            QVERIFY(pageText(exported, 1).contains(QStringLiteral("Northgate Inspection Ltd 12 Foundry Lane Sheffield S1 2AB")));
+            QVERIFY(qAbs(inkBox(a, band).top() - inkBox(b, band).top()) <= 1);
+        }
+    }
+}
+
+void tst_export::csvReadsBackAsStored()
+{
+    TempWorkDir dir;
+    auto store = std::make_unique<Store>();
+    initialiseStore(*store);
+    for (int n : {1, 2, 3, 4, 5, 6, 200})
+        (*store)[size_t(n - 1)] = sampleMemory(n);
+    const QStringList notes = {QStringLiteral("  O'Neil, \"Big\" J"), QStringLiteral("A,B,,C"),
+                               QStringLiteral(" \" "), QStringLiteral("trailing   ")};
+    saveNotes((*store)[1], notes);
+    const QList<int> slots_ = {0, 1, 2, 3, 4, 5, 199};
+    const QString file = dir.file(QStringLiteral("mem.csv"));
+    QString error;
+    QVERIFY2(exportCsv(file, storedMemories(*store, slots_), &error), qPrintable(error));
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QList<QStringList> rows = parseCsv(f.readAll());
+    QCOMPARE(rows.size(), 1 + slots_.size());
+    const QStringList &head = rows[0];
+    for (const QStringList &row : rows)
+        QCOMPARE(row.size(), head.size());
+    auto column = [&head](const QString &caption) { return head.indexOf(caption); };
+    QCOMPARE(head.mid(0, 4), (QStringList{"Memory", "Time and date", "ZERO", "RANGE"}));
+    QVERIFY(column(QStringLiteral("DAC caption")) >= 0 && column(QStringLiteral("SCALE NO")) >= 0);
+    auto trimmed = [](QString s) {
+        while (s.endsWith(QLatin1Char(' ')))
+            s.chop(1);
+        return s;
+    };
+    for (int k = 0; k < slots_.size(); ++k) {
+        const QStringList &row = rows[k + 1];
+        const Record &r = (*store)[size_t(slots_[k])];
+        const SetupView view = decodeSetup(r);
+        QCOMPARE(row[0], QString::number(slots_[k] + 1));
+        QCOMPARE(row[1], trimmed(view.text(QStringLiteral("txttmdt"))));
+        QCOMPARE(row[column(QStringLiteral("GATE 1"))], trimmed(view.text(QStringLiteral("txtgate"))));
+        QCOMPARE(row[column(QStringLiteral("PRBFREQ"))], trimmed(view.text(QStringLiteral("txtpfreq"))));
+        QCOMPARE(row[column(QStringLiteral("DAC caption"))], trimmed(view.text(QStringLiteral("labdac"))));
+        QCOMPARE(row[column(QStringLiteral("DAC"))], trimmed(view.text(QStringLiteral("txtdac"))));
+        QCOMPARE(row[column(QStringLiteral("Measurement 1"))], trimmed(view.text(QStringLiteral("txtmeapo1"))));
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(row[column(QStringLiteral("Measurement 4")) + 1 + i],
+                     trimmed(noteText(r, pos::NotesFirst + 20 * i)));
+        for (int i = 0; i <= 249; ++i)
+            QCOMPARE(row[column(QStringLiteral("A-scan %1").arg(i))].toInt(), int(r[size_t(i)]));
+        for (int j = 0; j <= 250; ++j)
+            QCOMPARE(row[column(QStringLiteral("DAC %1").arg(j))].toInt(), int(r[size_t(pos::DacFirst + j)]));
+    }
+    const int firstNote = column(QStringLiteral("Measurement 4")) + 1;
+    QCOMPARE(rows[2].mid(firstNote, 4),
+             (QStringList{"  O'Neil, \"Big\" J", "A,B,,C", " \"", "trailing"}));
+    QCOMPARE(column(QStringLiteral("A-scan 250")), -1);
+    QCOMPARE(head.last(), QStringLiteral("DAC 250"));
+}
+
+// 1x is the main window's own picture; larger scales are redrawn, not
+// blown up; SVG is a drawing.
+void tst_export::pictures()
+{
+    Program p;
+    p.m->current = sampleMemory(3);
+    p.main->display_pattern();
+    p.main->display_setup();
+    QCOMPARE(ascanPicture(p.m->current, 1), p.main->picascan()->image());
+    for (int scale = 1; scale <= 4; ++scale) {
+        const QString file = p.dir.file(QStringLiteral("a%1.png").arg(scale));
+        QString error;
+        QVERIFY2(exportPng(file, p.m->current, scale, &error), qPrintable(error));
+        const QImage png(file);
+        QCOMPARE(png.size(), ascan::imageSize() * scale);
+        if (scale == 2) {
+            // Lines twice as wide, not smoothed: only white, black and the green.
+            QSet<QRgb> colours;
+            for (int y = 0; y < png.height(); ++y)
+                for (int x = 0; x < png.width(); ++x)
+                    colours.insert(png.pixel(x, y) & 0xFFFFFF);
+            QVERIFY2(colours.size() <= 3, qPrintable(QString::number(colours.size())));
+        }
+    }
+    const QString svg = p.dir.file(QStringLiteral("a.svg"));
+    QVERIFY(exportSvg(svg, p.m->current, nullptr));
+    QFile f(svg);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray xml = f.readAll();
+    QVERIFY(xml.contains("<svg") && xml.contains("<text") && xml.contains("<polyline"));
+    QVERIFY(!exportPng(p.dir.file(QStringLiteral("no/such/dir/a.png")), p.m->current, 1, nullptr));
+}
+
+// Letterhead window -> settings; File, Export PDF... with all captured
+// memories through the real dialogs; the status bar says where it went.
+void tst_export::menuPathAndLetterheadWindow()
+{
+    Program p;
+    for (int n : {2, 9}) {
+        p.m->store[size_t(n - 1)] = sampleMemory(n);
+        p.main->lstmem()->item(n - 1)->setText(entryText(n - 1, true));
+    }
+    p.main->findChild<QAction *>(QStringLiteral("mnuletterhead"))->trigger();
+    auto *lh = p.main->findChild<frmletterhead *>();
+    QVERIFY(lh && lh->isVisible());
+    if (qEnvironmentVariableIsSet("LETTERHEAD_OUT"))
+        lh->grab().save(qEnvironmentVariable("LETTERHEAD_OUT"));
+    QTest::keyClicks(lh->findChild<QLineEdit *>(QStringLiteral("txtcompany")), QStringLiteral("Northgate Inspection Ltd"));
+    QTest::keyClicks(lh->findChild<QLineEdit *>(QStringLiteral("txtaddress2")), QStringLiteral("Sheffield"));
+    QVERIFY(!lh->setLogoFile(p.dir.file(QStringLiteral("dfd.cfg")))); // not a picture
+    QCOMPARE(p.log.messages.size(), 1);
+    QVERIFY(p.log.messages[0].second.startsWith(QStringLiteral("The logo can't be used:")));
+    QTest::mouseClick(lh->findChild<QPushButton *>(QStringLiteral("cmdok")), Qt::LeftButton);
+    QCOMPARE(loadLetterhead().company, QStringLiteral("Northgate Inspection Ltd"));
+    QCOMPARE(loadLetterhead().address[1], QStringLiteral("Sheffield"));
+
+    const QString pdf = p.dir.file(QStringLiteral("client.pdf"));
+    QString defaultName;
+    onDialog<frmexportop>([](frmexportop *d) {
+        d->findChild<QRadioButton *>(QStringLiteral("opall"))->setChecked(true);
+        QTest::mouseClick(d->findChild<QPushButton *>(QStringLiteral("cmdexport")), Qt::LeftButton);
+    });
+    onDialog<QFileDialog>([&](QFileDialog *d) {
+        defaultName = QFileInfo(d->selectedFiles().value(0)).fileName();
+        // Typed into the name box of the folder it offers: the working one.
+        d->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(QFileInfo(pdf).fileName());
+        static_cast<QDialog *>(d)->accept(); // as the Save button does
+    });
+    p.main->findChild<QAction *>(QStringLiteral("mnuexportpdf"))->trigger();
+    QCOMPARE(defaultName, QStringLiteral("Mem 2,9.pdf"));
+    QVERIFY2(QFileInfo::exists(pdf), qPrintable(p.log.messages.value(1).second + QStringLiteral(" / ") + p.main->statusBar()->currentMessage()));
+    QVERIFY2(p.main->statusBar()->currentMessage().contains(QDir::toNativeSeparators(pdf)),
+             qPrintable(p.main->statusBar()->currentMessage()));
+    QVERIFY(p.main->statusBar()->currentMessage().startsWith(QStringLiteral("2 page")));
+    if (havePoppler()) {
+        QCOMPARE(pdfPages(pdf), 2);
+        QVERIFY(pageText(pdf, 2).contains(QStringLiteral("Northgate Inspection Ltd")));
+    }
+    QCOMPARE(p.log.messages.size(), 1);
+}
+
+void tst_export::headlessExporter_data()
+{
+    QTest::addColumn<QStringList>("args"); // DATA: the good file, OUT: a fresh folder
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("stderrHas");
+    QTest::addColumn<QStringList>("files"); // in OUT afterwards
+    QTest::newRow("all captured") << QStringList{"DATA", "--pdf", "OUT/r.pdf", "--csv", "OUT/r.csv"} << 0 << ""
+                                  << QStringList{"r.csv", "r.pdf"};
+    QTest::newRow("some not captured") << QStringList{"DATA", "--memories", "1-4,9", "--png", "OUT/pics"} << 0
+                                       << "not captured, skipped: 1,3,4\n" << QStringList{"pics"};
+    QTest::newRow("none captured") << QStringList{"DATA", "--memories", "1", "--pdf", "OUT/r.pdf"} << 1
+                                   << "no captured memory" << QStringList{};
+    QTest::newRow("missing data file") << QStringList{"OUT/none.dat", "--csv", "OUT/r.csv"} << 1 << "none.dat"
+                                       << QStringList{};
+    QTest::newRow("bad data file") << QStringList{"OUT/old.pdf", "--csv", "OUT/r.csv"} << 1 << "old.pdf"
+                                   << QStringList{"old.pdf"};
+    QTest::newRow("bad range") << QStringList{"DATA", "--memories", "5-2", "--pdf", "OUT/old.pdf"} << 2
+                               << "runs backwards" << QStringList{"old.pdf"};
+    QTest::newRow("range past 200") << QStringList{"DATA", "--memories", "190-201", "--csv", "OUT/r.csv"} << 2
+                                    << "1 to 200" << QStringList{"old.pdf"};
+    QTest::newRow("unwritable output") << QStringList{"DATA", "--pdf", "OUT/no/such/r.pdf"} << 1 << "r.pdf"
+                                       << QStringList{"old.pdf"};
+    QTest::newRow("no output") << QStringList{"DATA"} << 2 << "nothing to write" << QStringList{};
+    QTest::newRow("help") << QStringList{"--help"} << 0 << "" << QStringList{};
+}
+
+void tst_export::headlessExporter()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, exitCode);
+    QFETCH(QString, stderrHas);
+    QFETCH(QStringList, files);
+    QTemporaryDir out, data;
+    auto store = std::make_unique<Store>();
+    initialiseStore(*store);
+    for (int n : {2, 9, 10})
+        (*store)[size_t(n - 1)] = sampleMemory(n);
+    (*store)[2] = sampleMemory(4); // slot of memory 3 holding memory 4: not captured
+    const QString dat = data.filePath(QStringLiteral("store.dat"));
+    QVERIFY(writeDataFile(dat, *store));
+    QFile old(out.filePath(QStringLiteral("old.pdf")));
+    QVERIFY(old.open(QIODevice::WriteOnly) && old.write("%PDF-1.4 an earlier export") > 0);
+    old.close();
+    if (!files.contains(QStringLiteral("old.pdf")))
+        files << QStringLiteral("old.pdf");
+    files.sort();
+    for (QString &a : args)
+        a = a == QLatin1String("DATA") ? dat : a.replace(QLatin1String("OUT"), out.path());
+
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("QT_QPA_PLATFORM")); // it must manage without
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), settingsDir_.path());
+    int rc = -99;
+    QString err;
+    const QString stdOut = run(QStringLiteral(VEXTRUM_EXPORT), args, &rc, &err, env);
+    QCOMPARE(rc, exitCode);
+    if (stderrHas.isEmpty()) {
+        QCOMPARE(err, QString());
+    } else {
+        QVERIFY2(err.contains(stderrHas), qPrintable(err));
+        QCOMPARE(err.count(QLatin1Char('\n')), 1);
+    }
+    if (args == QStringList{"--help"})
+        QVERIFY(stdOut.contains(QStringLiteral("Usage: vextrum-export DATAFILE [--memories LIST]")));
+    QCOMPARE(QDir(out.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Name), files);
+    QFile again(out.filePath(QStringLiteral("old.pdf")));
+    QVERIFY(again.open(QIODevice::ReadOnly));
+    QCOMPARE(again.readAll(), QByteArray("%PDF-1.4 an earlier export")); // never half-replaced
+    if (files.contains(QStringLiteral("pics"))) {
+        QCOMPARE(QDir(out.filePath(QStringLiteral("pics"))).entryList(QDir::Files),
+                 (QStringList{"mem002.png", "mem009.png"}));
+        QCOMPARE(QImage(out.filePath(QStringLiteral("pics/mem009.png"))).size(), ascan::imageSize());
+    }
+    if (files.contains(QStringLiteral("r.pdf")) && havePoppler())
+        QCOMPARE(pdfPages(out.filePath(QStringLiteral("r.pdf"))), 3);
+}
+
+QTEST_MAIN(tst_export)
+#include "tst_export.moc"

@@ -1,0 +1,161 @@
+// vextrum-export: the memories of a data file as a report PDF, a CSV file
+// and A-scan pictures, without a display or a window.
+#include "app/fonts.h"
+#include "files/datafile.h"
+#include "report/export.h"
+#include "report/letterhead.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QStringList>
+#include <cstdio>
+#include <memory>
+
+using namespace vextrum;
+
+namespace {
+
+constexpr char kUsage[] =
+    "Usage: vextrum-export DATAFILE [--memories LIST] [--pdf OUT.pdf] [--csv OUT.csv]\n"
+    "                      [--png DIR [--scale N]]\n"
+    "\n"
+    "Exports memories of a Vextrum DGS data file (as written by File, Save)\n"
+    "without a display.\n"
+    "\n"
+    "  --memories LIST  memory numbers 1 to 200, such as 1-20,35; default: all.\n"
+    "                   Only captured memories are exported (those whose own\n"
+    "                   number matches their slot, as File, Open marks them);\n"
+    "                   chosen memories that are not captured are named on one\n"
+    "                   line on standard error and skipped.\n"
+    "  --pdf OUT.pdf    one report page per memory, as printed, as a vector PDF,\n"
+    "                   with the letterhead set in the program (Report Letterhead).\n"
+    "  --csv OUT.csv    one row per memory: settings, readings, notes, A-scan\n"
+    "                   samples and DAC points (UTF-8, comma separated).\n"
+    "  --png DIR        the A-scan picture of each memory as DIR/memNNN.png.\n"
+    "  --scale N        size of the pictures, 1 to 4 times the screen's (1).\n"
+    "  --help           this text.\n"
+    "\n"
+    "Each output is written beside its name and renamed into place only when\n"
+    "complete. Exit status: 0 when something was exported; 1 when the data\n"
+    "file cannot be read, no chosen memory is captured or an output cannot be\n"
+    "written; 2 for a bad command line. Errors are one line on standard error.\n";
+
+int fail(int code, const QString &message)
+{
+    std::fprintf(stderr, "vextrum-export: %s\n", qPrintable(message));
+    return code;
+}
+
+// Only this program's own lines reach standard error; the platform's
+// notes (no runtime folder, fonts) are not the user's business here.
+void quietMessages(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtFatalMsg)
+        std::fprintf(stderr, "vextrum-export: %s\n", qPrintable(message));
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    qInstallMessageHandler(quietMessages);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen"); // fonts without a display
+    QGuiApplication app(argc, argv);
+    QGuiApplication::setApplicationName(QStringLiteral("Vextrum DGS")); // the program's settings
+    installFontSubstitutes();
+
+    QStringList args = QCoreApplication::arguments().mid(1);
+    QString dataFile, memories, pdf, csv, pngDir;
+    int scale = 1;
+    bool memoriesGiven = false;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString a = args[i];
+        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        auto value = [&](QString *out) {
+            if (i + 1 >= args.size() || args[i + 1].isEmpty())
+                return false;
+            *out = args[++i];
+            return true;
+        };
+        bool ok = true;
+        if (a == QLatin1String("--memories"))
+            ok = value(&memories), memoriesGiven = true;
+        else if (a == QLatin1String("--pdf"))
+            ok = value(&pdf);
+        else if (a == QLatin1String("--csv"))
+            ok = value(&csv);
+        else if (a == QLatin1String("--png"))
+            ok = value(&pngDir);
+        else if (a == QLatin1String("--scale")) {
+            QString s;
+            ok = value(&s);
+            scale = s.toInt(&ok);
+            if (ok && (scale < 1 || scale > 4))
+                return fail(2, QStringLiteral("--scale takes 1 to 4, not %1 (see --help)").arg(s));
+        } else if (a.startsWith(QLatin1Char('-')))
+            return fail(2, QStringLiteral("unknown option %1 (see --help)").arg(a));
+        else if (dataFile.isEmpty())
+            dataFile = a;
+        else
+            return fail(2, QStringLiteral("one data file only, not also %1 (see --help)").arg(a));
+        if (!ok)
+            return fail(2, QStringLiteral("%1 needs a value (see --help)").arg(a));
+    }
+    if (dataFile.isEmpty())
+        return fail(2, QStringLiteral("no data file given (see --help)"));
+    if (pdf.isEmpty() && csv.isEmpty() && pngDir.isEmpty())
+        return fail(2, QStringLiteral("nothing to write: give --pdf, --csv or --png (see --help)"));
+
+    QList<int> chosen;
+    QString error;
+    if (memoriesGiven && !parseMemoryNumbers(memories, &chosen, &error))
+        return fail(2, error);
+    if (!memoriesGiven)
+        for (int n = 1; n <= kMemoryCount; ++n)
+            chosen << n;
+
+    auto store = std::make_unique<Store>();
+    initialiseStore(*store);
+    const OpenResult read = readDataFile(dataFile, *store);
+    if (read.status != OpenResult::Ok)
+        return fail(1, QStringLiteral("%1: %2").arg(dataFile, read.message()));
+
+    QList<int> slotsToExport, skipped;
+    for (int n : chosen)
+        (read.captured[size_t(n - 1)] ? slotsToExport : skipped) << n - 1;
+    for (int &s : skipped)
+        ++s; // memory numbers from here on
+    if (slotsToExport.isEmpty())
+        return fail(1, QStringLiteral("%1: no captured memory to export%2")
+                           .arg(dataFile, memoriesGiven ? QStringLiteral(" (not captured: %1)").arg(memoryNumbersText(skipped))
+                                                        : QString()));
+    if (memoriesGiven && !skipped.isEmpty())
+        std::fprintf(stderr, "vextrum-export: not captured, skipped: %s\n", qPrintable(memoryNumbersText(skipped)));
+    const QList<ExportMemory> list = storedMemories(*store, slotsToExport);
+
+    if (!pdf.isEmpty()) {
+        if (!exportPdf(pdf, list, loadLetterhead(), defaultReportLayout(), &error))
+            return fail(1, error);
+        std::printf("%s: %lld pages\n", qPrintable(pdf), static_cast<long long>(list.size()));
+    }
+    if (!csv.isEmpty()) {
+        if (!exportCsv(csv, list, &error))
+            return fail(1, error);
+        std::printf("%s: %lld rows\n", qPrintable(csv), static_cast<long long>(list.size()));
+    }
+    if (!pngDir.isEmpty()) {
+        if (!QDir().mkpath(pngDir))
+            return fail(1, QStringLiteral("%1 cannot be made as a folder").arg(pngDir));
+        for (const ExportMemory &m : list) {
+            const QString file = QDir(pngDir).filePath(QStringLiteral("mem%1.png").arg(m.number, 3, 10, QLatin1Char('0')));
+            if (!exportPng(file, m.record, scale, &error))
+                return fail(1, error);
+        }
+        std::printf("%s: %lld pictures\n", qPrintable(pngDir), static_cast<long long>(list.size()));
+    }
+    return 0;
+}
