@@ -1,7 +1,9 @@
 #include "app/frmmain.h"
 
 #include "app/frmabout.h"
+#include "app/frmbrowse.h"
 #include "app/frmhelp.h"
+#include "app/frmviewer.h"
 #include "app/msgbox.h"
 #include "display/ascan.h"
 #include "display/dac.h"
@@ -123,6 +125,17 @@ frmmain::frmmain(Module1 &m, QWidget *parent) : QMainWindow(parent), m_(m)
     buildPanel(client);
     buildNotes(client);
     connect(lstmem_, &QListWidget::itemDoubleClicked, this, &frmmain::lstmem_DblClick);
+    // The entries' captured marks are the record of the filled slots: any
+    // change to them (Capture, Open) is a change of the store.
+    storeChangedLater_ = new QTimer(this);
+    storeChangedLater_->setSingleShot(true);
+    storeChangedLater_->setInterval(0);
+    connect(storeChangedLater_, &QTimer::timeout, this, &frmmain::storeChanged);
+    const auto later = [this] { storeChangedLater_->start(); };
+    connect(lstmem_->model(), &QAbstractItemModel::dataChanged, this, later);
+    connect(lstmem_->model(), &QAbstractItemModel::rowsInserted, this, later);
+    connect(lstmem_->model(), &QAbstractItemModel::rowsRemoved, this, later);
+    connect(lstmem_->model(), &QAbstractItemModel::modelReset, this, later);
     buildMenus();
 
     status_ = new QLabel(this);
@@ -194,6 +207,12 @@ void frmmain::buildMenus()
     QAction *option = bar->addAction(QStringLiteral("Option"));
     option->setObjectName(QStringLiteral("mnuoption"));
     connect(option, &QAction::triggered, this, [this] { showOption(); });
+
+    QMenu *view = addMenu("mnuview", QStringLiteral("View"));
+    connect(addItem(view, "mnuviewer", QStringLiteral("A-scan Viewer")), &QAction::triggered, this,
+            [this] { showWindow(QStringLiteral("frmviewer")); });
+    connect(addItem(view, "mnubrowser", QStringLiteral("Memory Browser")), &QAction::triggered, this,
+            [this] { showWindow(QStringLiteral("frmbrowse")); });
 
     QMenu *help = addMenu("mnuhelp", QStringLiteral("Help"));
     connect(addItem(help, "mnuhelpt", QStringLiteral("Help Topic")), &QAction::triggered, this,
@@ -386,6 +405,10 @@ QWidget *frmmain::showWindow(const QString &name)
             w = new frmhelp(this);
         else if (name == QLatin1String("frmAbout"))
             w = new frmAbout(this);
+        else if (name == QLatin1String("frmviewer"))
+            w = new frmviewer(m_, *this, this);
+        else if (name == QLatin1String("frmbrowse"))
+            w = new frmbrowse(m_, *this, this);
         else
             return nullptr;
         w->show();
@@ -428,6 +451,7 @@ void frmmain::display_setup()
         }
     }
     cal_grt();
+    emit recordShown();
 }
 
 void frmmain::display_DAC()
@@ -447,12 +471,19 @@ void frmmain::lstmem_DblClick()
     for (int s = 0; s < lstmem_->count(); ++s) {
         if (!lstmem_->item(s)->isSelected())
             continue;
-        m_.current = m_.store[s];
-        display_pattern();
-        display_setup();
-        m_.shownSlot = std::int16_t(s);
+        showMemory(s);
         return;
     }
+}
+
+void frmmain::showMemory(int slot)
+{
+    if (slot < 0 || slot >= kMemoryCount)
+        return;
+    m_.current = m_.store[std::size_t(slot)];
+    display_pattern();
+    display_setup();
+    m_.shownSlot = std::int16_t(slot);
 }
 
 void frmmain::cmdtxtsav_Click()
@@ -461,6 +492,7 @@ void frmmain::cmdtxtsav_Click()
     for (const NoteField &n : noteFields())
         texts << boxText(n.box);
     saveNotes(m_.store[m_.shownSlot], texts);
+    storeChangedLater_->start();
 }
 
 void frmmain::cal_grt()
