@@ -2,7 +2,9 @@
 
 #include "app/exportmenu.h"
 #include "app/frmabout.h"
+#include "app/frmbrowse.h"
 #include "app/frmhelp.h"
+#include "app/frmviewer.h"
 #include "store/msgbox.h"
 #include "display/ascan.h"
 #include "display/dac.h"
@@ -122,6 +124,17 @@ frmmain::frmmain(Module1 &m, QWidget *parent) : QMainWindow(parent), m_(m)
     buildPanel(client);
     buildNotes(client);
     connect(lstmem_, &QListWidget::itemDoubleClicked, this, &frmmain::lstmem_DblClick);
+    // The entries' captured marks are the record of the filled slots: any
+    // change to them (Capture, Open) is a change of the store.
+    storeChangedLater_ = new QTimer(this);
+    storeChangedLater_->setSingleShot(true);
+    storeChangedLater_->setInterval(0);
+    connect(storeChangedLater_, &QTimer::timeout, this, &frmmain::storeChanged);
+    const auto later = [this] { storeChangedLater_->start(); };
+    connect(lstmem_->model(), &QAbstractItemModel::dataChanged, this, later);
+    connect(lstmem_->model(), &QAbstractItemModel::rowsInserted, this, later);
+    connect(lstmem_->model(), &QAbstractItemModel::rowsRemoved, this, later);
+    connect(lstmem_->model(), &QAbstractItemModel::modelReset, this, later);
     buildMenus();
 
     status_ = new QLabel(this);
@@ -225,6 +238,12 @@ void frmmain::buildMenus()
     QAction *option = bar->addAction(QStringLiteral("Option"));
     option->setObjectName(QStringLiteral("mnuoption"));
     connect(option, &QAction::triggered, this, [this] { showOption(); });
+
+    QMenu *view = addMenu("mnuview", QStringLiteral("View"));
+    connect(addItem(view, "mnuviewer", QStringLiteral("A-scan Viewer")), &QAction::triggered, this,
+            [this] { showWindow(QStringLiteral("frmviewer")); });
+    connect(addItem(view, "mnubrowser", QStringLiteral("Memory Browser")), &QAction::triggered, this,
+            [this] { showWindow(QStringLiteral("frmbrowse")); });
 
     QMenu *help = addMenu("mnuhelp", QStringLiteral("Help"));
     connect(addItem(help, "mnuhelpt", QStringLiteral("Help Topic")), &QAction::triggered, this,
@@ -425,6 +444,10 @@ QWidget *frmmain::showWindow(const QString &name)
             w = new frmhelp(this);
         else if (name == QLatin1String("frmAbout"))
             w = new frmAbout(this);
+        else if (name == QLatin1String("frmviewer"))
+            w = new frmviewer(m_, *this, this);
+        else if (name == QLatin1String("frmbrowse"))
+            w = new frmbrowse(m_, *this, this);
         else
             return nullptr;
         w->show();
@@ -469,6 +492,7 @@ void frmmain::display_setup()
         }
     }
     cal_grt();
+    emit recordShown();
 }
 
 void frmmain::display_DAC()
@@ -488,13 +512,20 @@ void frmmain::lstmem_DblClick()
     for (int s = 0; s < lstmem_->count(); ++s) {
         if (!lstmem_->item(s)->isSelected())
             continue;
-        m_.current = m_.store[s];
-        display_pattern();
-        display_setup();
-        m_.shownSlot = std::int16_t(s);
-        m_.showingStored = true;
+        showMemory(s);
         return;
     }
+}
+
+void frmmain::showMemory(int slot)
+{
+    if (slot < 0 || slot >= kMemoryCount)
+        return;
+    m_.current = m_.store[std::size_t(slot)];
+    display_pattern();
+    display_setup();
+    m_.shownSlot = std::int16_t(slot);
+    m_.showingStored = true;
 }
 
 void frmmain::cmdtxtsav_Click()
@@ -508,6 +539,7 @@ void frmmain::cmdtxtsav_Click()
         texts << boxText(n.box);
     saveNotes(m_.store[m_.shownSlot], texts);
     status_->setText(tr("Notes saved in Mem %1").arg(m_.shownSlot + 1));
+    storeChangedLater_->start();
 }
 
 void frmmain::showStatus(const QString &text)

@@ -51,6 +51,8 @@ public:
     // Shows the first selected memory from the top and makes its slot the
     // shown slot; nothing when no entry is selected.
     void lstmem_DblClick();
+    // Shows the memory of a slot as the list's double-click does.
+    void showMemory(int slot);
     // Writes the note boxes into the memory on screen; with none on screen
     // it writes nothing and says how to pick one.
     void cmdtxtsav_Click();
@@ -92,6 +94,13 @@ public:
     // The same for the other windows of the menu bar.
     QWidget *showWindow(const QString &name);
 
+signals:
+    // A memory was drawn on the main picture (the current record).
+    void recordShown();
+    // Memories were captured, opened or given notes; sent once the work at
+    // hand is done.
+    void storeChanged();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 
@@ -115,6 +124,7 @@ private:
     QListWidget *lstmem_ = nullptr;
     QPushButton *cmdcapture_ = nullptr;
     QTimer *tmrwt_ = nullptr;
+    QTimer *storeChangedLater_ = nullptr;
     vextrum::PictureBox *picascan_ = nullptr;
     QPointer<frmoption> option_;
     QHash<QString, QPointer<QWidget>> windows_;

@@ -20,14 +20,24 @@ std::unique_ptr<Canvas> makeAscanCanvas(QPainter *target)
     return c;
 }
 
-void drawPattern(Canvas &canvas, const Record &record)
+void drawPattern(Surface &surface, const Record &record)
+{
+    surface.clear();
+    surface.setDrawWidth(2);
+    drawBaseline(surface);
+    drawTrace(surface, record);
+    drawGraticule(surface);
+}
+
+void drawBaseline(Surface &surface)
+{
+    surface.line(0, ascan::kBaselineY, 252, ascan::kBaselineY, kBlack);
+}
+
+void drawTrace(Surface &surface, const Record &record, const QColor &colour)
 {
     using namespace ascan;
-    canvas.clear();
-    canvas.setDrawWidth(2);
-    canvas.line(0, kBaselineY, 252, kBaselineY, kBlack);
-    canvas.dot(0, kBaselineY, kGreen);
-
+    surface.dot(0, kBaselineY, colour);
     int x = 0;
     for (int k = 0; k <= pos::AscanDrawnLast; ++k) {
         // Whole numbers, as the instrument's percent; no lower clamp, so a
@@ -36,27 +46,34 @@ void drawPattern(Canvas &canvas, const Record &record)
         if (y < kTopY)
             y = kTopY;
         ++x;
-        canvas.lineTo(x, y, kGreen);
+        surface.lineTo(x, y, colour);
     }
-
-    const QColor dots = canvas.foreground();
-    for (int y = 10; y <= 190; y += 20)
-        for (int x = 1; x <= 246; x += 5)
-            canvas.dot(x, y, dots);
-    for (int y = 10; y <= 210; y += 5)
-        for (int x = 1; x <= 251; x += 25)
-            canvas.dot(x, y, dots);
-    for (int y = 211; y <= 213; ++y)
-        for (int x = 1; x <= 251; x += 25)
-            canvas.dot(x, y, dots);
 }
 
-void drawGateLine(Canvas &canvas, QStringView start, QStringView end, QStringView level)
+void drawGraticule(Surface &surface)
+{
+    const QColor dots = surface.foreground();
+    for (int y = 10; y <= 190; y += 20)
+        for (int x = 1; x <= 246; x += 5)
+            surface.dot(x, y, dots);
+    for (int y = 10; y <= 210; y += 5)
+        for (int x = 1; x <= 251; x += 25)
+            surface.dot(x, y, dots);
+    for (int y = 211; y <= 213; ++y)
+        for (int x = 1; x <= 251; x += 25)
+            surface.dot(x, y, dots);
+}
+
+GateLine gateLine(QStringView start, QStringView end, QStringView level)
 {
     const double x1 = ascan::kGateScale * readNumber(start);
-    const double x2 = x1 + ascan::kGateScale * readNumber(end);
-    const double y = ascan::kBaselineY - 2 * readNumber(level);
-    canvas.line(x1, y, x2, y, kGreen);
+    return {x1, x1 + ascan::kGateScale * readNumber(end), ascan::kBaselineY - 2 * readNumber(level)};
+}
+
+void drawGateLine(Surface &surface, QStringView start, QStringView end, QStringView level)
+{
+    const GateLine g = gateLine(start, end, level);
+    surface.line(g.x1, g.y, g.x2, g.y, kGreen);
 }
 
 QString formatLabel(double value)
@@ -92,10 +109,10 @@ QList<ScaleLabel> scaleLabels(double range, double delay)
     return labels;
 }
 
-void drawScaleLabels(Canvas &canvas, double range, double delay)
+void drawScaleLabels(Surface &surface, double range, double delay)
 {
     for (const ScaleLabel &l : scaleLabels(range, delay))
-        canvas.text(l.x, l.y, l.text);
+        surface.text(l.x, l.y, l.text);
 }
 
 } // namespace vextrum

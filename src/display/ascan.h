@@ -24,10 +24,22 @@ QSize imageSize(); // the inner area in pixels
 } // namespace ascan
 
 // Clear, baseline, trace from samples 0..249, graticule and ticks.
-void drawPattern(Canvas &canvas, const Record &record);
+void drawPattern(Surface &surface, const Record &record);
+
+// The parts of the pattern, in its drawing order.
+void drawBaseline(Surface &surface);
+// From (0, 210), marked, through sample k at x = k + 1.
+void drawTrace(Surface &surface, const Record &record, const QColor &colour = kGreen);
+void drawGraticule(Surface &surface); // dotted rows, columns and ticks
 
 // Gate line from the START, END and LEVEL texts; END is added to START.
-void drawGateLine(Canvas &canvas, QStringView start, QStringView end, QStringView level);
+void drawGateLine(Surface &surface, QStringView start, QStringView end, QStringView level);
+// Where that line runs, in logical units.
+struct GateLine
+{
+    double x1, x2, y;
+};
+GateLine gateLine(QStringView start, QStringView end, QStringView level);
 
 struct ScaleLabel
 {
@@ -43,7 +55,7 @@ QString formatLabel(double value);
 
 // The labels under the trace for a range R and a delay D.
 QList<ScaleLabel> scaleLabels(double range, double delay);
-void drawScaleLabels(Canvas &canvas, double range, double delay);
+void drawScaleLabels(Surface &surface, double range, double delay);
 
 // A fresh canvas the size of the picture's inner area, in points; on
 // `target` when given (see Canvas).

@@ -98,11 +98,6 @@ void Canvas::clear()
     current_ = {0, 0};
 }
 
-void Canvas::setDrawWidth(int pixels)
-{
-    drawWidth_ = std::max(1, pixels);
-}
-
 void Canvas::line(double x1, double y1, double x2, double y2, const QColor &c)
 {
     QPainter &p = painter();

@@ -9,6 +9,8 @@
 // canvas pixel lands where the caller wants it. Rounding, line widths, text
 // places and line heights are those of the image, so both come out alike.
 
+#include "display/surface.h"
+
 #include <QColor>
 #include <QFont>
 #include <QImage>
@@ -32,11 +34,7 @@ inline QRect twipsRect(int left, int top, int width, int height)
     return {twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height)};
 }
 
-const QColor kGreen(0, 170, 0);
-const QColor kBlack(0, 0, 0);
-const QColor kWhite(255, 255, 255);
-
-class Canvas
+class Canvas : public Surface
 {
 public:
     Canvas(QSize pixels, double pixelsPerUnit);
@@ -51,11 +49,7 @@ public:
     // a range the painter can take, so nothing out there can fail.
     int toPixel(double units) const;
 
-    void clear();                  // background everywhere, point to (0, 0)
-    void setDrawWidth(int pixels); // pen width for lines and dots
-    int drawWidth() const { return drawWidth_; }
-    void setForeground(const QColor &c) { foreground_ = c; }
-    QColor foreground() const { return foreground_; }
+    void clear() override;
     // Text is drawn aliased too, so it is exactly the foreground colour.
     void setFont(const QFont &f)
     {
@@ -64,14 +58,10 @@ public:
     }
     const QFont &font() const { return font_; }
 
-    QPointF currentPoint() const { return current_; }
-    void moveTo(double x, double y) { current_ = {x, y}; }
-    void line(double x1, double y1, double x2, double y2, const QColor &c);
-    void lineTo(double x, double y, const QColor &c) { line(current_.x(), current_.y(), x, y, c); }
-    void dot(double x, double y, const QColor &c);
-    // Text with the top-left corner of its line cell at (x, y), in the
-    // foreground colour; the current point moves to the next line's start.
-    void text(double x, double y, const QString &s);
+    void line(double x1, double y1, double x2, double y2, const QColor &c) override;
+    void dot(double x, double y, const QColor &c) override;
+    // The current point moves to the next line's start.
+    void text(double x, double y, const QString &s) override;
     void rectangle(double x1, double y1, double x2, double y2, const QColor &c);
 
     // Changes the size; the drawing is kept where it fits.
@@ -93,9 +83,6 @@ private:
     QPainter *target_ = nullptr;
     QImage background_;
     double scale_;
-    QPointF current_;
-    int drawWidth_ = 1;
-    QColor foreground_ = kBlack;
     QFont font_;
     mutable std::unique_ptr<QPainter> painter_;
 };

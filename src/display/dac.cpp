@@ -2,7 +2,7 @@
 
 namespace vextrum {
 
-void drawCurvePass(Canvas &canvas, const Record &record, double divisor)
+void drawCurvePass(Surface &surface, const Record &record, double divisor)
 {
     double x = 0;
     bool connected = false;
@@ -15,26 +15,26 @@ void drawCurvePass(Canvas &canvas, const Record &record, double divisor)
         if (y > 208)
             connected = false;
         if (connected)
-            canvas.lineTo(x, y, kGreen);
+            surface.lineTo(x, y, kGreen);
         if (y <= 208) {
-            canvas.moveTo(x, y);
+            surface.moveTo(x, y);
             connected = true;
         }
         x += 1;
     }
 }
 
-void drawDacCurve(Canvas &canvas, const Record &record)
+void drawDacCurve(Surface &surface, const Record &record)
 {
-    canvas.setDrawWidth(2);
-    drawCurvePass(canvas, record, 1);
+    surface.setDrawWidth(2);
+    drawCurvePass(surface, record, 1);
 }
 
-void drawDac614Curves(Canvas &canvas, const Record &record)
+void drawDac614Curves(Surface &surface, const Record &record)
 {
-    canvas.setDrawWidth(2);
-    drawCurvePass(canvas, record, 2);
-    drawCurvePass(canvas, record, 5);
+    surface.setDrawWidth(2);
+    drawCurvePass(surface, record, 2);
+    drawCurvePass(surface, record, 5);
 }
 
 } // namespace vextrum

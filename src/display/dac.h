@@ -2,7 +2,7 @@
 // DAC curves over the A-scan: the instrument's reference curve, and for
 // "ON 6/14" the curves at half and at one fifth of its amplitude.
 
-#include "display/canvas.h"
+#include "display/surface.h"
 #include "store/record.h"
 
 namespace vextrum {
@@ -10,9 +10,9 @@ namespace vextrum {
 // One pass over the 251 curve values at height 210 - v / divisor. Points
 // above the top line are drawn on it; points below y = 208 are gaps that
 // break the curve, and a run's first point only sets the current point.
-void drawCurvePass(Canvas &canvas, const Record &record, double divisor);
+void drawCurvePass(Surface &surface, const Record &record, double divisor);
 
-void drawDacCurve(Canvas &canvas, const Record &record);   // divisor 1
-void drawDac614Curves(Canvas &canvas, const Record &record); // 2, then 5
+void drawDacCurve(Surface &surface, const Record &record);   // divisor 1
+void drawDac614Curves(Surface &surface, const Record &record); // 2, then 5
 
 } // namespace vextrum

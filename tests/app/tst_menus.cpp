@@ -35,7 +35,7 @@ void tst_menus::captionsAndNamesInOrder()
     QStringList top;
     for (QAction *a : p.main->menuBar()->actions())
         top << a->text() + QLatin1Char('=') + a->objectName();
-    QCOMPARE(top, (QStringList{"File=mnufile", "Option=mnuoption", "Help=mnuhelp"}));
+    QCOMPARE(top, (QStringList{"File=mnufile", "Option=mnuoption", "View=mnuview", "Help=mnuhelp"}));
     bool noKeys = true;
     auto items = [&](const char *menu) {
         QStringList out;
@@ -51,6 +51,7 @@ void tst_menus::captionsAndNamesInOrder()
                           "Export PDF...=mnuexportpdf", "Export CSV...=mnuexportcsv",
                           "Export Picture...=mnuexportpic", "Report Letterhead...=mnuletterhead", "=",
                           "Exit=mnuexit"}));
+    QCOMPARE(items("mnuview"), (QStringList{"A-scan Viewer=mnuviewer", "Memory Browser=mnubrowser"}));
     QCOMPARE(items("mnuhelp"), (QStringList{"Help Topic=mnuhelpt", "About Data Capture=mnuabout"}));
     QVERIFY(noKeys); // no shortcut or access keys
 }
@@ -76,6 +77,8 @@ void tst_menus::eachItemOpensItsWindowOnce_data()
     QTest::newRow("Option") << "mnuoption" << "frmoption" << "Port selection";
     QTest::newRow("Help Topic") << "mnuhelpt" << "frmhelp" << "Help";
     QTest::newRow("About") << "mnuabout" << "frmAbout" << "About Vextrum DGS";
+    QTest::newRow("A-scan Viewer") << "mnuviewer" << "frmviewer" << "A-scan Viewer";
+    QTest::newRow("Memory Browser") << "mnubrowser" << "frmbrowse" << "Memory Browser";
 }
 
 void tst_menus::eachItemOpensItsWindowOnce()

@@ -1,0 +1,126 @@
+#include "app/frmbrowse.h"
+
+#include "app/frmmain.h"
+#include "app/windowsize.h"
+#include "display/memorytable.h"
+
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QShortcut>
+#include <QSortFilterProxyModel>
+#include <QTableView>
+#include <QVBoxLayout>
+
+using namespace vextrum;
+
+frmbrowse::frmbrowse(Module1 &m, frmmain &main, QWidget *parent) : QWidget(parent, Qt::Window), m_(m), main_(main)
+{
+    setObjectName(QStringLiteral("frmbrowse"));
+    setWindowTitle(QStringLiteral("Memory Browser"));
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    model_ = new MemoryTable(this);
+    proxy_ = new QSortFilterProxyModel(this);
+    proxy_->setSourceModel(model_);
+    proxy_->setSortRole(MemoryTable::SortRole);
+    proxy_->setFilterKeyColumn(-1); // every column
+    proxy_->setFilterCaseSensitivity(Qt::CaseInsensitive);
+
+    filter_ = new QLineEdit(this);
+    filter_->setObjectName(QStringLiteral("txtfilter"));
+    filter_->setPlaceholderText(QStringLiteral("Type to show only the memories holding this text"));
+    filter_->setClearButtonEnabled(true);
+    count_ = new QLabel(this);
+    count_->setObjectName(QStringLiteral("labcount"));
+
+    table_ = new QTableView(this);
+    table_->setObjectName(QStringLiteral("tblmem"));
+    table_->setModel(proxy_);
+    table_->setSortingEnabled(true);
+    table_->sortByColumn(MemoryTable::Number, Qt::AscendingOrder);
+    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table_->setSelectionMode(QAbstractItemView::SingleSelection);
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->verticalHeader()->hide();
+    table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
+    table_->horizontalHeader()->setStretchLastSection(true);
+    table_->installEventFilter(this);
+
+    auto *top = new QHBoxLayout;
+    top->addWidget(new QLabel(QStringLiteral("Find:"), this));
+    top->addWidget(filter_, 1);
+    top->addWidget(count_);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(table_, 1);
+
+    connect(filter_, &QLineEdit::textChanged, this, &frmbrowse::filterTyped);
+    connect(table_, &QTableView::doubleClicked, this, [this](const QModelIndex &index) { showRow(index.row()); });
+    auto *esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(esc, &QShortcut::activated, this, &QWidget::close);
+    connect(&main_, &frmmain::storeChanged, this, &frmbrowse::refresh);
+
+    refresh();
+    table_->resizeColumnsToContents();
+    for (int c : {int(MemoryTable::Operator), int(MemoryTable::Job), int(MemoryTable::Defect),
+                  int(MemoryTable::Remark)})
+        table_->setColumnWidth(c, std::max(table_->columnWidth(c), table_->fontMetrics().horizontalAdvance(
+                                                                        QStringLiteral("MMMMMMMMMMMMMMM"))));
+    table_->setColumnWidth(MemoryTable::TimeDate,
+                           table_->fontMetrics().horizontalAdvance(QStringLiteral("Tm: 00:00 Dt:00/00/00")) + 16);
+    restoreWindowSize(this, QSize(1000, 560));
+}
+
+void frmbrowse::refresh()
+{
+    QList<bool> captured;
+    const QListWidget *list = main_.lstmem();
+    captured.reserve(kMemoryCount);
+    for (int s = 0; s < kMemoryCount; ++s)
+        captured << (s < list->count() && isCapturedEntry(list->item(s)->text(), s));
+    model_->refresh(m_.store, captured);
+    updateCount();
+}
+
+void frmbrowse::showRow(int row)
+{
+    const QModelIndex index = proxy_->index(row, 0);
+    if (!index.isValid())
+        return;
+    main_.showMemory(proxy_->data(index, MemoryTable::SlotRole).toInt());
+}
+
+void frmbrowse::filterTyped(const QString &text)
+{
+    proxy_->setFilterFixedString(text);
+    updateCount();
+}
+
+void frmbrowse::updateCount()
+{
+    count_->setText(QStringLiteral("%1 of %2 shown").arg(proxy_->rowCount()).arg(model_->rowCount()));
+}
+
+bool frmbrowse::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == table_ && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            if (table_->currentIndex().isValid())
+                showRow(table_->currentIndex().row());
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmbrowse::closeEvent(QCloseEvent *event)
+{
+    saveWindowSize(this);
+    QWidget::closeEvent(event);
+}

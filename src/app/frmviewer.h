@@ -1,0 +1,51 @@
+#pragma once
+// "A-scan Viewer": the memory on screen at any size, with the pointer's
+// sound path and amplitude, the highest echo in each gate, zoom, a second
+// memory to compare with, and a copy of the picture for the clipboard.
+// It follows the main window: every memory shown there is shown here.
+
+#include <QWidget>
+
+class QComboBox;
+class QLabel;
+class frmmain;
+struct Module1;
+
+namespace vextrum {
+class AscanScope;
+struct Readout;
+} // namespace vextrum
+
+class frmviewer : public QWidget
+{
+    Q_OBJECT
+public:
+    frmviewer(Module1 &m, frmmain &main, QWidget *parent = nullptr);
+
+    vextrum::AscanScope *scope() const { return scope_; }
+    // Takes the current record again, as the main window shows it.
+    void followRecord();
+    // Takes the captured memories again for the compare choice.
+    void followStore();
+    // The memory drawn over the one on screen; 0 for none.
+    void compareWith(int memory);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void showReadout(const vextrum::Readout &r);
+    void showPeaks();
+    void escape();
+    void copyPicture();
+
+    Module1 &m_;
+    frmmain &main_;
+    vextrum::AscanScope *scope_;
+    QLabel *name_;
+    QLabel *pointer_;
+    QLabel *sample_;
+    QLabel *peaks_;
+    QLabel *zoom_;
+    QComboBox *compare_;
+};

@@ -1,0 +1,321 @@
+#include "display/ascanplot.h"
+
+#include "display/ascan.h"
+#include "display/dac.h"
+#include "display/paintersurface.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+
+namespace vextrum {
+
+namespace {
+
+constexpr double kTopY = ascan::kTopY, kBaseY = ascan::kBaselineY;
+constexpr double kPictureBottom = 230; // the main picture's last unit
+
+// v written with d decimals, without a "-0".
+QString fixed(double v, int d)
+{
+    if (std::abs(v) < 0.5 * std::pow(10.0, -d))
+        v = 0;
+    return QString::number(v, 'f', d);
+}
+
+QFont labelFont(int pixels)
+{
+    QFont f(QStringLiteral("MS Sans Serif"));
+    f.setPixelSize(pixels);
+    f.setStyleStrategy(QFont::NoAntialias);
+    return f;
+}
+
+} // namespace
+
+AscanPlot::AscanPlot()
+{
+    setSize(QSize(640, 400));
+}
+
+void AscanPlot::setRecord(const Record &record, const QString &name)
+{
+    record_ = record;
+    name_ = name;
+    view_ = decodeSetup(record_);
+    range_ = readNumber(view_.text(QStringLiteral("txtrange")));
+    delay_ = readNumber(view_.text(QStringLiteral("txtdelay")));
+    if (!std::isfinite(range_) || !std::isfinite(delay_))
+        range_ = delay_ = 0; // nothing sensible to measure with
+    findPeaks();
+}
+
+void AscanPlot::setCompare(const Record &record, const QString &name)
+{
+    compare_ = record;
+    compareName_ = name;
+}
+
+void AscanPlot::clearCompare()
+{
+    compare_.reset();
+    compareName_.clear();
+}
+
+void AscanPlot::setSize(QSize size)
+{
+    size_ = size.expandedTo(QSize(120, 80));
+    layout();
+}
+
+void AscanPlot::layout()
+{
+    fontPixels_ = std::clamp(size_.height() / 45, 11, 16);
+    const double f = fontPixels_;
+    const double left = 3 * f, right = 2.5 * f, top = 1.8 * f, bottom = 3.6 * f;
+    plot_ = QRectF(left, top, size_.width() - left - right, size_.height() - top - bottom);
+}
+
+double AscanPlot::pixelX(double x) const
+{
+    return plot_.left() + (x - z0_) * plot_.width() / (z1_ - z0_);
+}
+
+double AscanPlot::logicalX(double px) const
+{
+    return z0_ + (px - plot_.left()) * (z1_ - z0_) / plot_.width();
+}
+
+double AscanPlot::pixelY(double y) const
+{
+    return plot_.top() + (y - kTopY) * plot_.height() / (kBaseY - kTopY);
+}
+
+double AscanPlot::logicalY(double py) const
+{
+    return kTopY + (py - plot_.top()) * (kBaseY - kTopY) / plot_.height();
+}
+
+Readout AscanPlot::readoutAt(QPointF pixel) const
+{
+    Readout r;
+    r.inside = plot_.adjusted(-1, -1, 1, 1).contains(pixel);
+    r.hasPath = hasScale();
+    const double x = logicalX(pixel.x());
+    r.path = pathAt(x);
+    r.amplitude = (kBaseY - logicalY(pixel.y())) / 2;
+    r.sample = std::clamp(int(std::lround(x - plot::kFirstColumn)), 0, int(pos::AscanDrawnLast));
+    r.samplePath = pathAt(r.sample + plot::kFirstColumn);
+    r.sampleAmplitude = record_[std::size_t(r.sample)];
+    return r;
+}
+
+void AscanPlot::findPeaks()
+{
+    peaks_.clear();
+    auto peak = [this](int gate, const char *start, const char *end, const char *level) {
+        const GateLine g = gateLine(view_.text(QString::fromLatin1(start)), view_.text(QString::fromLatin1(end)),
+                                    view_.text(QString::fromLatin1(level)));
+        GatePeak p;
+        p.gate = gate;
+        // Samples whose x = k + 1 lies on the drawn line.
+        const double lo = std::max(std::min(g.x1, g.x2) - plot::kFirstColumn, 0.0);
+        const double hi = std::min(std::max(g.x1, g.x2) - plot::kFirstColumn, double(pos::AscanDrawnLast));
+        for (int k = int(std::ceil(lo)); k <= hi; ++k) {
+            if (!p.found || record_[std::size_t(k)] > p.amplitude) {
+                p.found = true;
+                p.sample = k;
+                p.amplitude = record_[std::size_t(k)];
+            }
+        }
+        p.path = pathAt(p.sample + plot::kFirstColumn);
+        peaks_.append(p);
+    };
+    for (Overlay o : view_.overlays) {
+        if (o == Overlay::Gate1)
+            peak(1, "txtstart", "txtend", "txtlevel");
+        else if (o == Overlay::Gate2)
+            peak(2, "txtstart2", "txtend2", "txtlevel2");
+    }
+}
+
+bool AscanPlot::zoomToPixels(double a, double b)
+{
+    double lo = std::max(logicalX(std::min(a, b)), plot::kFirstColumn);
+    double hi = std::min(logicalX(std::max(a, b)), plot::kLastColumn);
+    if (hi - lo < plot::kMinZoomUnits * (z1_ - z0_) / plot::kColumnsSpan || hi - lo < 0.5)
+        return false;
+    z0_ = lo;
+    z1_ = hi;
+    return true;
+}
+
+void AscanPlot::showWholeRange()
+{
+    z0_ = plot::kFirstColumn;
+    z1_ = plot::kLastColumn;
+}
+
+int AscanPlot::pathDecimals() const
+{
+    QList<double> values;
+    for (int i = 0; i <= plot::kDivisions; ++i)
+        values << pathAt(z0_ + (z1_ - z0_) * i / plot::kDivisions);
+    for (int d = 0; d <= 3; ++d) {
+        const double scale = std::pow(10.0, d);
+        const bool exact = std::all_of(values.begin(), values.end(), [scale](double v) {
+            return std::abs(v * scale - std::round(v * scale)) < 1e-6 * std::max(1.0, std::abs(v * scale));
+        });
+        if (exact)
+            return d;
+    }
+    // Enough decimals that neighbouring labels differ.
+    const double step = std::abs(range_) * (z1_ - z0_) / plot::kColumnsSpan / plot::kDivisions;
+    return step > 0 ? std::clamp(int(std::ceil(-std::log10(step))) + 1, 0, 3) : 0;
+}
+
+int AscanPlot::readoutDecimals() const
+{
+    const double pitch = std::abs(range_) / plot::kColumnsSpan; // mm a sample
+    return pitch > 0 ? std::clamp(int(std::ceil(-std::log10(pitch))), 1, 3) : 1;
+}
+
+QList<DivisionLabel> AscanPlot::divisionLabels() const
+{
+    QList<DivisionLabel> labels;
+    if (!hasScale())
+        return labels; // as under the main picture: no range, no labels
+    const int d = pathDecimals();
+    for (int i = 0; i <= plot::kDivisions; ++i)
+        labels.append({plot_.left() + plot_.width() * i / plot::kDivisions,
+                       fixed(pathAt(z0_ + (z1_ - z0_) * i / plot::kDivisions), d)});
+    return labels;
+}
+
+void AscanPlot::paint(QPainter &p) const
+{
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.fillRect(QRect(QPoint(0, 0), size_), Qt::white);
+
+    // The screen (graticule, baseline) always shows ten divisions; what
+    // the memory holds is drawn in the zoomed range over it.
+    PainterSurface screen(p, QRectF(plot::kFirstColumn, kTopY, plot::kColumnsSpan, kBaseY - kTopY), plot_);
+    PainterSurface content(p, QRectF(z0_, kTopY, z1_ - z0_, kBaseY - kTopY), plot_);
+    screen.setDrawWidth(2);
+    content.setDrawWidth(2);
+    const double pad = zoomed() ? 0 : plot_.width() / plot::kColumnsSpan;
+    const QRectF clip = QRectF(QPointF(plot_.left() - pad - 1, pixelY(0)),
+                               QPointF(plot_.right() + pad + 1, pixelY(kPictureBottom)))
+                            .intersected(QRectF(QPointF(0, 0), QSizeF(size_)));
+
+    drawBaseline(screen);
+    p.setClipRect(clip);
+    drawTrace(content, record_);
+    if (compare_)
+        drawTrace(content, *compare_, kCompareColour);
+    p.setClipping(false);
+    drawGraticule(screen);
+    p.setClipRect(clip);
+    for (Overlay o : view_.overlays) {
+        switch (o) {
+        case Overlay::Gate1:
+            drawGateLine(content, view_.text(QStringLiteral("txtstart")), view_.text(QStringLiteral("txtend")),
+                         view_.text(QStringLiteral("txtlevel")));
+            break;
+        case Overlay::Gate2:
+            drawGateLine(content, view_.text(QStringLiteral("txtstart2")), view_.text(QStringLiteral("txtend2")),
+                         view_.text(QStringLiteral("txtlevel2")));
+            break;
+        case Overlay::DacCurve:
+            drawDacCurve(content, record_);
+            break;
+        case Overlay::Dac614Curves:
+            drawDac614Curves(content, record_);
+            break;
+        }
+    }
+    p.setClipping(false);
+
+    // Labels: sound path at every column, amplitude at every row.
+    const QFont font = labelFont(fontPixels_);
+    const QFontMetricsF fm(font, p.device());
+    p.setFont(font);
+    p.setPen(kBlack);
+    const double labelTop = pixelY(213) + 4;
+    for (const DivisionLabel &l : divisionLabels()) {
+        const double w = fm.horizontalAdvance(l.text);
+        p.drawText(QPointF(l.x - w / 2, labelTop + fm.ascent()), l.text);
+    }
+    for (int pct = 0; pct <= 100; pct += 10) {
+        const QString t = QString::number(pct);
+        const double y = pixelY(kBaseY - 2 * pct);
+        p.drawText(QPointF(plot_.left() - 8 - fm.horizontalAdvance(t), y - fm.height() / 2 + fm.ascent()), t);
+    }
+    p.drawText(QPointF(2, fm.ascent() + 2), QStringLiteral("Amplitude (%)"));
+    const QString axis = hasScale() ? QStringLiteral("Sound path (mm)") : QStringLiteral("No range in this memory");
+    p.drawText(QPointF(plot_.right() - fm.horizontalAdvance(axis), labelTop + fm.height() + fm.ascent() + 2), axis);
+
+    if (compare_) {
+        const double sw = 2.5 * fontPixels_;
+        const double w = sw + 12 + std::max(fm.horizontalAdvance(name_), fm.horizontalAdvance(compareName_)) + 8;
+        const double h = 2 * fm.height() + 8;
+        const QRectF box(plot_.right() - w - 4, plot_.top() + 4, w, h);
+        p.fillRect(box, Qt::white);
+        p.setPen(QPen(kBlack, 1));
+        p.drawRect(box);
+        const QList<QPair<QColor, QString>> rows{{kGreen, name_}, {kCompareColour, compareName_}};
+        for (int i = 0; i < 2; ++i) {
+            const double y = box.top() + 4 + i * fm.height();
+            p.fillRect(QRectF(box.left() + 6, y + fm.height() / 2 - 1, sw, 2), rows[i].first);
+            p.setPen(kBlack);
+            p.drawText(QPointF(box.left() + 6 + sw + 6, y + fm.ascent()), rows[i].second);
+        }
+    }
+    p.restore();
+}
+
+QString memoryName(const Record &record, const QString &fallback)
+{
+    const double n = ownNumber(record);
+    if (n >= 1 && n <= kMemoryCount && n == std::floor(n))
+        return QStringLiteral("Mem %1").arg(int(n));
+    return fallback;
+}
+
+namespace {
+QString pathPart(bool hasPath, double mm, int decimals)
+{
+    return hasPath ? fixed(mm, decimals) + QStringLiteral(" mm, ") : QString();
+}
+} // namespace
+
+QString pointerText(const Readout &r, int decimals)
+{
+    if (!r.inside)
+        return QString();
+    return QStringLiteral("Pointer: ") + pathPart(r.hasPath, r.path, decimals) + fixed(r.amplitude, 1)
+           + QStringLiteral(" %");
+}
+
+QString sampleText(const Readout &r, int decimals)
+{
+    if (!r.inside)
+        return QString();
+    return QStringLiteral("Sample %1: ").arg(r.sample) + pathPart(r.hasPath, r.samplePath, decimals)
+           + QStringLiteral("%1 %").arg(r.sampleAmplitude);
+}
+
+QString peakText(const GatePeak &p, bool hasPath, int decimals)
+{
+    const QString gate = QStringLiteral("Gate %1: ").arg(p.gate);
+    if (!p.found)
+        return gate + QStringLiteral("no sample inside");
+    QString s = gate + QStringLiteral("%1 %").arg(p.amplitude);
+    if (hasPath)
+        s += QStringLiteral(" at ") + fixed(p.path, decimals) + QStringLiteral(" mm");
+    return s + QStringLiteral(" (sample %1)").arg(p.sample);
+}
+
+} // namespace vextrum
