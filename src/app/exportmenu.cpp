@@ -10,7 +10,6 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QListWidget>
 #include <QPrinter>
 #include <QSettings>
 #include <QStatusBar>
@@ -44,14 +43,7 @@ bool chooseMemories(Module1 &m, frmmain &main, const QString &title, QList<Expor
     if (choice == PrintChoice::Single) {
         *memories = {memoryOnScreen(m.current)};
     } else {
-        const QListWidget *list = main.lstmem();
-        QStringList entries;
-        QList<bool> selected;
-        for (int i = 0; i < list->count(); ++i) {
-            entries << list->item(i)->text();
-            selected << list->item(i)->isSelected();
-        }
-        *memories = storedMemories(m.store, memoriesToPrint(choice, entries, selected));
+        *memories = storedMemories(m.store, memoriesChosen(choice, main.lstmem()));
     }
     if (memories->isEmpty()) {
         MsgBox(m, &main,
