@@ -58,8 +58,11 @@ QString defaultName(const QList<ExportMemory> &memories, const char *suffix)
 {
     QList<int> numbers;
     for (const ExportMemory &e : memories)
-        numbers << e.number;
-    return QDir(exportDirectory()).filePath(QStringLiteral("Mem %1.%2").arg(memoryNumbersText(numbers), QLatin1String(suffix)));
+        if (e.number > 0)
+            numbers << e.number;
+    const QString name = numbers.isEmpty() ? QStringLiteral("A-scan")
+                                           : QStringLiteral("Mem ") + memoryNumbersText(numbers);
+    return QDir(exportDirectory()).filePath(name + QLatin1Char('.') + QLatin1String(suffix));
 }
 
 QString withSuffix(QString path, const char *suffix)
@@ -125,7 +128,8 @@ void mnuexportpic_Click(Module1 &m, frmmain &main)
     QString filter = filters.front();
     QString path = QFileDialog::getSaveFileName(
         &main, QStringLiteral("Export Picture"),
-        QDir(exportDirectory()).filePath(QStringLiteral("Mem %1 A-scan.png").arg(shown.number)),
+        QDir(exportDirectory())
+            .filePath(shown.number > 0 ? QStringLiteral("Mem %1 A-scan.png").arg(shown.number) : QStringLiteral("A-scan.png")),
         filters.join(QStringLiteral(";;")), &filter);
     if (path.isEmpty())
         return;

@@ -175,6 +175,7 @@ private slots:
     void csvReadsBackAsStored();
     void pictures();
     void menuPathAndLetterheadWindow();
+    void screenAtStartUp();
     void headlessExporter_data();
     void headlessExporter();
 
@@ -413,6 +414,30 @@ void tst_export::menuPathAndLetterheadWindow()
         QVERIFY(pageText(pdf, 2).contains(QStringLiteral("Northgate Inspection Ltd")));
     }
     QCOMPARE(p.log.messages.size(), 1);
+}
+
+// Export CSV... of the memory on screen before any is shown: the built-in
+// trace goes out under no memory number.
+void tst_export::screenAtStartUp()
+{
+    Program p;
+    QString defaultName;
+    onDialog<frmexportop>([](frmexportop *d) {
+        QTest::mouseClick(d->findChild<QPushButton *>(QStringLiteral("cmdexport")), Qt::LeftButton);
+    });
+    onDialog<QFileDialog>([&](QFileDialog *d) {
+        defaultName = QFileInfo(d->selectedFiles().value(0)).fileName();
+        static_cast<QDialog *>(d)->accept();
+    });
+    p.main->findChild<QAction *>(QStringLiteral("mnuexportcsv"))->trigger();
+    QCOMPARE(defaultName, QStringLiteral("A-scan.csv"));
+    QFile f(p.dir.file(defaultName));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QList<QStringList> rows = parseCsv(f.readAll());
+    QCOMPARE(rows.size(), 2);
+    QCOMPARE(rows[1].value(0), QString());
+    QCOMPARE(rows[1].value(rows[0].indexOf(QStringLiteral("A-scan 13"))), QStringLiteral("100"));
+    QVERIFY(p.log.messages.isEmpty());
 }
 
 void tst_export::headlessExporter_data()
