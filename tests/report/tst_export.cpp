@@ -13,6 +13,7 @@
 #include "report/export.h"
 #include "report/frmexportop.h"
 #include "report/frmletterhead.h"
+#include "report/frmprintop.h"
 #include "report/ink.h"
 #include "report/printreport.h"
 
@@ -412,6 +413,21 @@ void tst_export::menuPathAndLetterheadWindow()
     if (havePoppler()) {
         QCOMPARE(pdfPages(pdf), 2);
         QVERIFY(pageText(pdf, 2).contains(QStringLiteral("Northgate Inspection Ltd")));
+    }
+    QCOMPARE(p.log.messages.size(), 1);
+
+    // File, Print of all captured memories to a PDF: the letterhead heads
+    // every page of the run.
+    const QString printed = p.dir.file(QStringLiteral("printed.pdf"));
+    p.m->printer = pdfPrinter(printed);
+    p.main->findChild<QAction *>(QStringLiteral("mnuprint"))->trigger();
+    auto *op = p.main->findChild<frmprintop *>();
+    op->findChild<QRadioButton *>(QStringLiteral("opall"))->setChecked(true);
+    QTest::mouseClick(op->findChild<QPushButton *>(QStringLiteral("cmdprint")), Qt::LeftButton);
+    if (havePoppler()) {
+        QCOMPARE(pdfPages(printed), 2);
+        for (int page : {1, 2})
+            QVERIFY(pageText(printed, page).contains(QStringLiteral("Northgate Inspection Ltd")));
     }
     QCOMPARE(p.log.messages.size(), 1);
 }
