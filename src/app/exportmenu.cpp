@@ -33,7 +33,7 @@ void rememberDirectory(const QString &file)
 }
 
 // The memories for an export, chosen as for printing; false when the user
-// cancels. The memory on screen is taken from the current record.
+// cancels.
 bool chooseMemories(Module1 &m, frmmain &main, const QString &title, QList<ExportMemory> *memories)
 {
     frmexportop op(title, &main);
@@ -41,7 +41,7 @@ bool chooseMemories(Module1 &m, frmmain &main, const QString &title, QList<Expor
         return false;
     const PrintChoice choice = op.choice();
     if (choice == PrintChoice::Single) {
-        *memories = {memoryOnScreen(m.current)};
+        *memories = {memoryOnScreen(m)};
     } else {
         *memories = storedMemories(m.store, memoriesChosen(choice, main.lstmem()));
     }
@@ -121,7 +121,7 @@ void mnuexportcsv_Click(Module1 &m, frmmain &main)
 
 void mnuexportpic_Click(Module1 &m, frmmain &main)
 {
-    const ExportMemory shown = memoryOnScreen(m.current);
+    const ExportMemory shown = memoryOnScreen(m);
     const QStringList filters = {QStringLiteral("PNG picture 1x (*.png)"), QStringLiteral("PNG picture 2x (*.png)"),
                                  QStringLiteral("PNG picture 3x (*.png)"), QStringLiteral("PNG picture 4x (*.png)"),
                                  QStringLiteral("SVG drawing (*.svg)")};

@@ -92,6 +92,12 @@ ExportMemory memoryOnScreen(const Record &current)
     return {memory ? int(n) : 0, current};
 }
 
+ExportMemory memoryOnScreen(const Module1 &m)
+{
+    const bool stored = m.showingStored && m.shownSlot >= 0 && m.shownSlot < kMemoryCount;
+    return memoryOnScreen(stored ? m.store[size_t(m.shownSlot)] : m.current);
+}
+
 QString memoryNumbersText(QList<int> numbers)
 {
     std::sort(numbers.begin(), numbers.end());

@@ -6,6 +6,7 @@
 // never leaves a half-written file.
 
 #include "report/letterhead.h"
+#include "store/module1.h"
 #include "store/record.h"
 
 #include <QByteArray>
@@ -27,6 +28,9 @@ QList<ExportMemory> storedMemories(const Store &store, const QList<int> &memoryS
 // The record on screen, under its own memory number; 0 when it names
 // none (the built-in trace at start-up).
 ExportMemory memoryOnScreen(const Record &current);
+// The same for what the main window shows: the stored memory on screen
+// (with its notes as last saved), else the current record.
+ExportMemory memoryOnScreen(const Module1 &m);
 
 // "1-20,35": ascending numbers, runs of three or more as ranges.
 QString memoryNumbersText(QList<int> numbers);

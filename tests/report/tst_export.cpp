@@ -176,7 +176,7 @@ private slots:
     void csvReadsBackAsStored();
     void pictures();
     void menuPathAndLetterheadWindow();
-    void screenAtStartUp();
+    void exportTheMemoryOnScreen();
     void headlessExporter_data();
     void headlessExporter();
 
@@ -432,27 +432,43 @@ void tst_export::menuPathAndLetterheadWindow()
     QCOMPARE(p.log.messages.size(), 1);
 }
 
-// Export CSV... of the memory on screen before any is shown: the built-in
-// trace goes out under no memory number.
-void tst_export::screenAtStartUp()
+// Export CSV... of the memory on screen: before any is shown, the built-in
+// trace under no memory number; then a memory shown from the list, with
+// the notes just saved into it.
+void tst_export::exportTheMemoryOnScreen()
 {
     Program p;
-    QString defaultName;
-    onDialog<frmexportop>([](frmexportop *d) {
-        QTest::mouseClick(d->findChild<QPushButton *>(QStringLiteral("cmdexport")), Qt::LeftButton);
-    });
-    onDialog<QFileDialog>([&](QFileDialog *d) {
-        defaultName = QFileInfo(d->selectedFiles().value(0)).fileName();
-        static_cast<QDialog *>(d)->accept();
-    });
-    p.main->findChild<QAction *>(QStringLiteral("mnuexportcsv"))->trigger();
-    QCOMPARE(defaultName, QStringLiteral("A-scan.csv"));
-    QFile f(p.dir.file(defaultName));
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    const QList<QStringList> rows = parseCsv(f.readAll());
+    p.m->store[1] = sampleMemory(2);
+    p.main->lstmem()->item(1)->setText(entryText(1, true));
+    auto exportShown = [&p](QString *defaultName) {
+        onDialog<frmexportop>([](frmexportop *d) {
+            QTest::mouseClick(d->findChild<QPushButton *>(QStringLiteral("cmdexport")), Qt::LeftButton);
+        });
+        onDialog<QFileDialog>([defaultName](QFileDialog *d) {
+            *defaultName = QFileInfo(d->selectedFiles().value(0)).fileName();
+            static_cast<QDialog *>(d)->accept();
+        });
+        p.main->findChild<QAction *>(QStringLiteral("mnuexportcsv"))->trigger();
+        QFile f(p.dir.file(*defaultName));
+        return f.open(QIODevice::ReadOnly) ? parseCsv(f.readAll()) : QList<QStringList>();
+    };
+    QString name;
+    QList<QStringList> rows = exportShown(&name);
+    QCOMPARE(name, QStringLiteral("A-scan.csv"));
     QCOMPARE(rows.size(), 2);
     QCOMPARE(rows[1].value(0), QString());
     QCOMPARE(rows[1].value(rows[0].indexOf(QStringLiteral("A-scan 13"))), QStringLiteral("100"));
+
+    p.doubleClick(1, Qt::NoModifier);
+    QLineEdit *op = p.main->box("txtopname");
+    op->clear();
+    QTest::keyClicks(op, QStringLiteral("SAVED BEFORE EXPORT"));
+    QTest::mouseClick(p.main->findChild<QPushButton *>(QStringLiteral("cmdtxtsav")), Qt::LeftButton);
+    rows = exportShown(&name);
+    QCOMPARE(name, QStringLiteral("Mem 2.csv"));
+    QCOMPARE(rows.size(), 2);
+    QCOMPARE(rows[1].value(0), QStringLiteral("2"));
+    QVERIFY2(rows[1].contains(QStringLiteral("SAVED BEFORE EXPORT")), qPrintable(rows[1].mid(0, 40).join(QLatin1Char('|'))));
     QVERIFY(p.log.messages.isEmpty());
 }
 
