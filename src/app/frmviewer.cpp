@@ -34,7 +34,10 @@ frmviewer::frmviewer(Module1 &m, frmmain &main, QWidget *parent)
     sample_ = label("labsample");
     peaks_ = label("labpeaks");
     zoom_ = label("labzoom");
-    zoom_->setWordWrap(true);
+    // The side column is narrow: long lines (a gate's echo with its
+    // sample) wrap rather than run out of the window.
+    for (QLabel *l : {pointer_, sample_, peaks_, zoom_})
+        l->setWordWrap(true);
 
     compare_ = new QComboBox(this);
     compare_->setObjectName(QStringLiteral("cbocompare"));
