@@ -10,7 +10,6 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QListWidget>
 #include <QPrinter>
 #include <QSettings>
 #include <QStatusBar>
@@ -34,7 +33,7 @@ void rememberDirectory(const QString &file)
 }
 
 // The memories for an export, chosen as for printing; false when the user
-// cancels. The memory on screen is taken from the current record.
+// cancels.
 bool chooseMemories(Module1 &m, frmmain &main, const QString &title, QList<ExportMemory> *memories)
 {
     frmexportop op(title, &main);
@@ -42,16 +41,9 @@ bool chooseMemories(Module1 &m, frmmain &main, const QString &title, QList<Expor
         return false;
     const PrintChoice choice = op.choice();
     if (choice == PrintChoice::Single) {
-        *memories = {memoryOnScreen(m.current)};
+        *memories = {memoryOnScreen(m)};
     } else {
-        const QListWidget *list = main.lstmem();
-        QStringList entries;
-        QList<bool> selected;
-        for (int i = 0; i < list->count(); ++i) {
-            entries << list->item(i)->text();
-            selected << list->item(i)->isSelected();
-        }
-        *memories = storedMemories(m.store, memoriesToPrint(choice, entries, selected));
+        *memories = storedMemories(m.store, memoriesChosen(choice, main.lstmem()));
     }
     if (memories->isEmpty()) {
         MsgBox(m, &main,
@@ -66,8 +58,11 @@ QString defaultName(const QList<ExportMemory> &memories, const char *suffix)
 {
     QList<int> numbers;
     for (const ExportMemory &e : memories)
-        numbers << e.number;
-    return QDir(exportDirectory()).filePath(QStringLiteral("Mem %1.%2").arg(memoryNumbersText(numbers), QLatin1String(suffix)));
+        if (e.number > 0)
+            numbers << e.number;
+    const QString name = numbers.isEmpty() ? QStringLiteral("A-scan")
+                                           : QStringLiteral("Mem ") + memoryNumbersText(numbers);
+    return QDir(exportDirectory()).filePath(name + QLatin1Char('.') + QLatin1String(suffix));
 }
 
 QString withSuffix(QString path, const char *suffix)
@@ -126,14 +121,15 @@ void mnuexportcsv_Click(Module1 &m, frmmain &main)
 
 void mnuexportpic_Click(Module1 &m, frmmain &main)
 {
-    const ExportMemory shown = memoryOnScreen(m.current);
+    const ExportMemory shown = memoryOnScreen(m);
     const QStringList filters = {QStringLiteral("PNG picture 1x (*.png)"), QStringLiteral("PNG picture 2x (*.png)"),
                                  QStringLiteral("PNG picture 3x (*.png)"), QStringLiteral("PNG picture 4x (*.png)"),
                                  QStringLiteral("SVG drawing (*.svg)")};
     QString filter = filters.front();
     QString path = QFileDialog::getSaveFileName(
         &main, QStringLiteral("Export Picture"),
-        QDir(exportDirectory()).filePath(QStringLiteral("Mem %1 A-scan.png").arg(shown.number)),
+        QDir(exportDirectory())
+            .filePath(shown.number > 0 ? QStringLiteral("Mem %1 A-scan.png").arg(shown.number) : QStringLiteral("A-scan.png")),
         filters.join(QStringLiteral(";;")), &filter);
     if (path.isEmpty())
         return;

@@ -1,29 +1,23 @@
 #include "app/frmbrowse.h"
 
 #include "app/frmmain.h"
-#include "app/windowsize.h"
 #include "display/memorytable.h"
 
-#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QShortcut>
 #include <QSortFilterProxyModel>
 #include <QTableView>
 #include <QVBoxLayout>
 
 using namespace vextrum;
 
-frmbrowse::frmbrowse(Module1 &m, frmmain &main, QWidget *parent) : QWidget(parent, Qt::Window), m_(m), main_(main)
+frmbrowse::frmbrowse(Module1 &m, frmmain &main, QWidget *parent)
+    : ViewWindow("frmbrowse", QStringLiteral("Memory Browser"), parent), m_(m), main_(main)
 {
-    setObjectName(QStringLiteral("frmbrowse"));
-    setWindowTitle(QStringLiteral("Memory Browser"));
-    setAttribute(Qt::WA_DeleteOnClose);
-
     model_ = new MemoryTable(this);
     proxy_ = new QSortFilterProxyModel(this);
     proxy_->setSourceModel(model_);
@@ -61,8 +55,6 @@ frmbrowse::frmbrowse(Module1 &m, frmmain &main, QWidget *parent) : QWidget(paren
 
     connect(filter_, &QLineEdit::textChanged, this, &frmbrowse::filterTyped);
     connect(table_, &QTableView::doubleClicked, this, [this](const QModelIndex &index) { showRow(index.row()); });
-    auto *esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(esc, &QShortcut::activated, this, &QWidget::close);
     connect(&main_, &frmmain::storeChanged, this, &frmbrowse::refresh);
 
     refresh();
@@ -73,7 +65,7 @@ frmbrowse::frmbrowse(Module1 &m, frmmain &main, QWidget *parent) : QWidget(paren
                                                                         QStringLiteral("MMMMMMMMMMMMMMM"))));
     table_->setColumnWidth(MemoryTable::TimeDate,
                            table_->fontMetrics().horizontalAdvance(QStringLiteral("Tm: 00:00 Dt:00/00/00")) + 16);
-    restoreWindowSize(this, QSize(1000, 560));
+    restoreSize(QSize(1000, 560));
 }
 
 void frmbrowse::refresh()
@@ -117,10 +109,4 @@ bool frmbrowse::eventFilter(QObject *watched, QEvent *event)
         }
     }
     return QWidget::eventFilter(watched, event);
-}
-
-void frmbrowse::closeEvent(QCloseEvent *event)
-{
-    saveWindowSize(this);
-    QWidget::closeEvent(event);
 }

@@ -4,7 +4,7 @@
 // as the memory list's double-click does. It follows the store as
 // memories are captured, opened and given notes.
 
-#include <QWidget>
+#include "app/viewwindow.h"
 
 class QLabel;
 class QLineEdit;
@@ -17,7 +17,7 @@ namespace vextrum {
 class MemoryTable;
 }
 
-class frmbrowse : public QWidget
+class frmbrowse : public ViewWindow
 {
     Q_OBJECT
 public:
@@ -30,7 +30,6 @@ public:
     void showRow(int row);
 
 protected:
-    void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:

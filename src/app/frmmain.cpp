@@ -591,6 +591,8 @@ void frmmain::markCaptured(int entry)
         item->setText(entryText(entry, true));
         item->setSelected(false);
     }
+    // A memory captured again keeps its mark but not its contents.
+    storeChangedLater_->start();
 }
 
 void frmmain::showCurrent()

@@ -1,28 +1,22 @@
 #include "app/frmviewer.h"
 
 #include "app/frmmain.h"
-#include "app/windowsize.h"
 #include "display/ascanscope.h"
 
 #include <QApplication>
 #include <QClipboard>
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-#include <QShortcut>
 #include <QVBoxLayout>
 
 using namespace vextrum;
 
-frmviewer::frmviewer(Module1 &m, frmmain &main, QWidget *parent) : QWidget(parent, Qt::Window), m_(m), main_(main)
+frmviewer::frmviewer(Module1 &m, frmmain &main, QWidget *parent)
+    : ViewWindow("frmviewer", QStringLiteral("A-scan Viewer"), parent), m_(m), main_(main)
 {
-    setObjectName(QStringLiteral("frmviewer"));
-    setWindowTitle(QStringLiteral("A-scan Viewer"));
-    setAttribute(Qt::WA_DeleteOnClose);
-
     scope_ = new AscanScope(this);
     scope_->setObjectName(QStringLiteral("picview"));
 
@@ -40,7 +34,10 @@ frmviewer::frmviewer(Module1 &m, frmmain &main, QWidget *parent) : QWidget(paren
     sample_ = label("labsample");
     peaks_ = label("labpeaks");
     zoom_ = label("labzoom");
-    zoom_->setWordWrap(true);
+    // The side column is narrow: long lines (a gate's echo with its
+    // sample) wrap rather than run out of the window.
+    for (QLabel *l : {pointer_, sample_, peaks_, zoom_})
+        l->setWordWrap(true);
 
     compare_ = new QComboBox(this);
     compare_->setObjectName(QStringLiteral("cbocompare"));
@@ -82,13 +79,11 @@ frmviewer::frmviewer(Module1 &m, frmmain &main, QWidget *parent) : QWidget(paren
     connect(compare_, &QComboBox::activated, this, [this](int index) {
         compareWith(compare_->itemData(index).toInt());
     });
-    auto *esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(esc, &QShortcut::activated, this, &frmviewer::escape);
 
     connect(&main_, &frmmain::recordShown, this, &frmviewer::followRecord);
     connect(&main_, &frmmain::storeChanged, this, &frmviewer::followStore);
 
-    restoreWindowSize(this, QSize(900, 520));
+    restoreSize(QSize(900, 520));
     followStore();
     followRecord();
 }
@@ -164,10 +159,4 @@ void frmviewer::escape()
 void frmviewer::copyPicture()
 {
     QApplication::clipboard()->setImage(scope_->picture());
-}
-
-void frmviewer::closeEvent(QCloseEvent *event)
-{
-    saveWindowSize(this);
-    QWidget::closeEvent(event);
 }

@@ -4,7 +4,7 @@
 // memory to compare with, and a copy of the picture for the clipboard.
 // It follows the main window: every memory shown there is shown here.
 
-#include <QWidget>
+#include "app/viewwindow.h"
 
 class QComboBox;
 class QLabel;
@@ -16,7 +16,7 @@ class AscanScope;
 struct Readout;
 } // namespace vextrum
 
-class frmviewer : public QWidget
+class frmviewer : public ViewWindow
 {
     Q_OBJECT
 public:
@@ -31,12 +31,12 @@ public:
     void compareWith(int memory);
 
 protected:
-    void closeEvent(QCloseEvent *event) override;
+    // Esc shows the whole range of a zoomed picture, else closes.
+    void escape() override;
 
 private:
     void showReadout(const vextrum::Readout &r);
     void showPeaks();
-    void escape();
     void copyPicture();
 
     Module1 &m_;

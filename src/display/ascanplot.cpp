@@ -1,7 +1,6 @@
 #include "display/ascanplot.h"
 
 #include "display/ascan.h"
-#include "display/dac.h"
 #include "display/paintersurface.h"
 
 #include <QFontMetricsF>
@@ -218,24 +217,7 @@ void AscanPlot::paint(QPainter &p) const
     p.setClipping(false);
     drawGraticule(screen);
     p.setClipRect(clip);
-    for (Overlay o : view_.overlays) {
-        switch (o) {
-        case Overlay::Gate1:
-            drawGateLine(content, view_.text(QStringLiteral("txtstart")), view_.text(QStringLiteral("txtend")),
-                         view_.text(QStringLiteral("txtlevel")));
-            break;
-        case Overlay::Gate2:
-            drawGateLine(content, view_.text(QStringLiteral("txtstart2")), view_.text(QStringLiteral("txtend2")),
-                         view_.text(QStringLiteral("txtlevel2")));
-            break;
-        case Overlay::DacCurve:
-            drawDacCurve(content, record_);
-            break;
-        case Overlay::Dac614Curves:
-            drawDac614Curves(content, record_);
-            break;
-        }
-    }
+    drawOverlays(content, record_, view_);
     p.setClipping(false);
 
     // Labels: sound path at every column, amplitude at every row.

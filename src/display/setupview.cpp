@@ -107,27 +107,32 @@ QString memoryToolTip(const Record &record)
            + v.text(QStringLiteral("txtraw")).trimmed();
 }
 
-void drawMemoryPicture(Canvas &canvas, const Record &record, const SetupView &view)
+void drawOverlays(Surface &surface, const Record &record, const SetupView &view)
 {
-    drawPattern(canvas, record);
     for (Overlay o : view.overlays) {
         switch (o) {
         case Overlay::Gate1:
-            drawGateLine(canvas, view.text(QStringLiteral("txtstart")), view.text(QStringLiteral("txtend")),
+            drawGateLine(surface, view.text(QStringLiteral("txtstart")), view.text(QStringLiteral("txtend")),
                          view.text(QStringLiteral("txtlevel")));
             break;
         case Overlay::Gate2:
-            drawGateLine(canvas, view.text(QStringLiteral("txtstart2")), view.text(QStringLiteral("txtend2")),
+            drawGateLine(surface, view.text(QStringLiteral("txtstart2")), view.text(QStringLiteral("txtend2")),
                          view.text(QStringLiteral("txtlevel2")));
             break;
         case Overlay::DacCurve:
-            drawDacCurve(canvas, record);
+            drawDacCurve(surface, record);
             break;
         case Overlay::Dac614Curves:
-            drawDac614Curves(canvas, record);
+            drawDac614Curves(surface, record);
             break;
         }
     }
+}
+
+void drawMemoryPicture(Canvas &canvas, const Record &record, const SetupView &view)
+{
+    drawPattern(canvas, record);
+    drawOverlays(canvas, record, view);
     drawScaleLabels(canvas, readNumber(view.text(QStringLiteral("txtrange"))),
                     readNumber(view.text(QStringLiteral("txtdelay"))));
 }

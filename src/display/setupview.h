@@ -52,6 +52,11 @@ SetupView decodeSetup(const Record &record);
 QString memoryToolTip(const Record &record);
 
 class Canvas;
+class Surface;
+// What the settings of a record draw over its trace, in their order: the
+// gate lines and DAC curves.
+void drawOverlays(Surface &surface, const Record &record, const SetupView &view);
+
 // The A-scan picture of a record as the main window shows it once the
 // record is on screen: trace and graticule, then the gate lines and DAC
 // curves its settings call for, then the scale labels. `canvas` is an

@@ -11,6 +11,7 @@
 #include <QSaveFile>
 #include <QSvgGenerator>
 #include <algorithm>
+#include <cmath>
 
 namespace vextrum {
 
@@ -86,7 +87,15 @@ QList<ExportMemory> storedMemories(const Store &store, const QList<int> &memoryS
 
 ExportMemory memoryOnScreen(const Record &current)
 {
-    return {int(ownNumber(current)), current};
+    const double n = ownNumber(current);
+    const bool memory = n >= 1 && n <= kMemoryCount && n == std::floor(n);
+    return {memory ? int(n) : 0, current};
+}
+
+ExportMemory memoryOnScreen(const Module1 &m)
+{
+    const bool stored = m.showingStored && m.shownSlot >= 0 && m.shownSlot < kMemoryCount;
+    return memoryOnScreen(stored ? m.store[size_t(m.shownSlot)] : m.current);
 }
 
 QString memoryNumbersText(QList<int> numbers)
@@ -213,7 +222,7 @@ QByteArray csvText(const QList<ExportMemory> &memories)
     appendRow(out, header);
     for (const ExportMemory &m : memories) {
         const SetupView view = decodeSetup(m.record);
-        QStringList row = {QString::number(m.number), withoutTrailingBlanks(view.text(QStringLiteral("txttmdt")))};
+        QStringList row = {m.number > 0 ? QString::number(m.number) : QString(), withoutTrailingBlanks(view.text(QStringLiteral("txttmdt")))};
         for (const SetupField &f : setupFields()) {
             if (f.captionLabel)
                 row << withoutTrailingBlanks(view.text(QString::fromLatin1(f.captionLabel)));

@@ -6,6 +6,7 @@
 // never leaves a half-written file.
 
 #include "report/letterhead.h"
+#include "store/module1.h"
 #include "store/record.h"
 
 #include <QByteArray>
@@ -18,14 +19,18 @@ namespace vextrum {
 
 struct ExportMemory
 {
-    int number; // memory number, 1 to 200
+    int number; // memory number, 1 to 200; 0: a record that is no memory
     Record record;
 };
 
 // The stored memories of `slots`, in that order.
 QList<ExportMemory> storedMemories(const Store &store, const QList<int> &memorySlots);
-// The record on screen, under its own memory number.
+// The record on screen, under its own memory number; 0 when it names
+// none (the built-in trace at start-up).
 ExportMemory memoryOnScreen(const Record &current);
+// The same for what the main window shows: the stored memory on screen
+// (with its notes as last saved), else the current record.
+ExportMemory memoryOnScreen(const Module1 &m);
 
 // "1-20,35": ascending numbers, runs of three or more as ranges.
 QString memoryNumbersText(QList<int> numbers);
@@ -44,7 +49,7 @@ bool exportPdf(const QString &path, const QList<ExportMemory> &memories, const L
 
 // RFC 4180 CSV in UTF-8 (with a byte order mark so spreadsheet programs
 // take it as UTF-8), CRLF line ends, a header row, one row per memory:
-// memory number, time and date, every panel field under its caption as
+// memory number (empty for 0), time and date, every panel field under its caption as
 // shown, the measurement readings, the notes, the A-scan samples 0..249
 // and the DAC points 0..250. Trailing blanks of texts are removed.
 QByteArray csvText(const QList<ExportMemory> &memories);

@@ -2,9 +2,7 @@
 
 #include "display/canvas.h"
 
-#include <QGroupBox>
 #include <QPushButton>
-#include <QRadioButton>
 
 using namespace vextrum;
 
@@ -12,29 +10,7 @@ frmexportop::frmexportop(const QString &title, QWidget *parent) : QDialog(parent
 {
     setObjectName(QStringLiteral("frmexportop"));
     setWindowTitle(title);
-    setFixedSize(twipsToPixels(6360), twipsToPixels(3495));
-    QFont captionFont(QStringLiteral("MS Sans Serif"));
-    captionFont.setPointSizeF(9.75);
-    captionFont.setBold(true);
-    setFont(captionFont);
-    QPalette blue = palette();
-    blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
-    blue.setColor(QPalette::ButtonText, QColor(0, 0, 255));
-
-    auto *frame = new QGroupBox(QStringLiteral("Export Option"), this);
-    frame->setObjectName(QStringLiteral("Frame1"));
-    frame->setGeometry(twipsRect(1080, 480, 4215, 1815));
-    frame->setPalette(blue);
-    auto option = [frame](const char *name, const char *caption, int top, int width) {
-        auto *b = new QRadioButton(QString::fromLatin1(caption), frame);
-        b->setObjectName(QString::fromLatin1(name));
-        b->setGeometry(twipsRect(120, top - 480, width, 375));
-        return b;
-    };
-    opsingle_ = option("opsingle", "Currently Displayed Ascan Report", 840, 3975);
-    opselect_ = option("opselect", "Selected Ascan Report", 1200, 3735);
-    opall_ = option("opall", "All Ascan Report", 1560, 2775);
-    opsingle_->setChecked(true);
+    options_ = buildOptionFrame(this, QStringLiteral("Export Option"));
 
     auto *cmdexport = new QPushButton(QStringLiteral("Export"), this);
     cmdexport->setObjectName(QStringLiteral("cmdexport"));
@@ -49,9 +25,5 @@ frmexportop::frmexportop(const QString &title, QWidget *parent) : QDialog(parent
 
 PrintChoice frmexportop::choice() const
 {
-    if (opsingle_->isChecked())
-        return PrintChoice::Single;
-    if (opselect_->isChecked())
-        return PrintChoice::Selected;
-    return opall_->isChecked() ? PrintChoice::All : PrintChoice::None;
+    return options_.choice();
 }

@@ -3,11 +3,9 @@
 // on screen, the selected ones or all captured ones. A modal dialog that
 // the export's file chooser follows.
 
-#include "report/printchoice.h"
+#include "report/optionframe.h"
 
 #include <QDialog>
-
-class QRadioButton;
 
 class frmexportop : public QDialog
 {
@@ -17,7 +15,5 @@ public:
     vextrum::PrintChoice choice() const;
 
 private:
-    QRadioButton *opsingle_ = nullptr;
-    QRadioButton *opselect_ = nullptr;
-    QRadioButton *opall_ = nullptr;
+    vextrum::OptionFrame options_;
 };

@@ -1,37 +1,16 @@
 #include "report/frmprintop.h"
 
+#include "report/optionframe.h"
 #include "report/reporthost.h"
 #include "store/msgbox.h"
 #include "display/canvas.h"
 #include "display/programicon.h"
 
 #include <QDir>
-#include <QGroupBox>
-#include <QListWidget>
 #include <QPrinter>
 #include <QPushButton>
-#include <QRadioButton>
 
 using namespace vextrum;
-
-namespace {
-
-constexpr int kClientWidth = 6360, kClientHeight = 3495;
-constexpr int kFrameLeft = 1080, kFrameTop = 480;
-
-struct OptionButton
-{
-    const char *name;
-    const char *caption;
-    int left, top, width, height; // twips on the window
-};
-const OptionButton kOptions[] = {
-    {"opsingle", "Currently Displayed Ascan Report", 1200, 840, 3975, 375},
-    {"opselect", "Selected Ascan Report", 1200, 1200, 3735, 375},
-    {"opall", "All Ascan Report", 1200, 1560, 2775, 375},
-};
-
-} // namespace
 
 frmprintop::frmprintop(Module1 &m, ReportHost &main, QWidget *parent)
     : QWidget(parent, Qt::Window), m_(m), main_(main), mainWindow_(main.hostWindow())
@@ -40,31 +19,7 @@ frmprintop::frmprintop(Module1 &m, ReportHost &main, QWidget *parent)
     setWindowTitle(QStringLiteral("Print"));
     setWindowIcon(programIcon());
     setAttribute(Qt::WA_DeleteOnClose);
-    setFixedSize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight));
-
-    QFont captionFont(QStringLiteral("MS Sans Serif"));
-    captionFont.setPointSizeF(9.75);
-    captionFont.setBold(true);
-    setFont(captionFont);
-
-    QPalette blue = palette();
-    blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
-    blue.setColor(QPalette::ButtonText, QColor(0, 0, 255));
-
-    Frame1_ = new QGroupBox(QStringLiteral("Print Option"), this);
-    Frame1_->setObjectName(QStringLiteral("Frame1"));
-    Frame1_->setGeometry(twipsRect(kFrameLeft, kFrameTop, 4215, 1815));
-    Frame1_->setPalette(blue);
-
-    QRadioButton **buttons[] = {&opsingle_, &opselect_, &opall_};
-    for (int k = 0; k < 3; ++k) {
-        const OptionButton &o = kOptions[k];
-        auto *b = new QRadioButton(QString::fromLatin1(o.caption), Frame1_);
-        b->setObjectName(QString::fromLatin1(o.name));
-        b->setGeometry(twipsRect(o.left - kFrameLeft, o.top - kFrameTop, o.width, o.height));
-        *buttons[k] = b;
-    }
-    opsingle_->setChecked(true);
+    options_ = buildOptionFrame(this, QStringLiteral("Print Option"));
 
     cmdprint_ = new QPushButton(QStringLiteral("Print"), this);
     cmdprint_->setObjectName(QStringLiteral("cmdprint"));
@@ -74,13 +29,7 @@ frmprintop::frmprintop(Module1 &m, ReportHost &main, QWidget *parent)
 
 PrintChoice frmprintop::choice() const
 {
-    if (opsingle_->isChecked())
-        return PrintChoice::Single;
-    if (opselect_->isChecked())
-        return PrintChoice::Selected;
-    if (opall_->isChecked())
-        return PrintChoice::All;
-    return PrintChoice::None;
+    return options_.choice();
 }
 
 void frmprintop::report(ReportJob &job, int slot)
@@ -96,14 +45,7 @@ void frmprintop::cmdprint_Click()
     if (mainWindow_ && chosen == PrintChoice::Single) {
         report(job, -1);
     } else if (mainWindow_) {
-        const QListWidget *list = main_.lstmem();
-        QStringList entries;
-        QList<bool> selected;
-        for (int i = 0; i < list->count(); ++i) {
-            entries << list->item(i)->text();
-            selected << list->item(i)->isSelected();
-        }
-        for (int slot : memoriesToPrint(chosen, entries, selected)) {
+        for (int slot : memoriesChosen(chosen, main_.lstmem())) {
             if (slot >= kMemoryCount || !mainWindow_)
                 break;
             m_.current = m_.store[size_t(slot)];

@@ -4,15 +4,13 @@
 // opening starts with "Currently Displayed Ascan Report" chosen. Always
 // made with new: it deletes itself when closed.
 
-#include "report/printchoice.h"
+#include "report/optionframe.h"
 #include "report/printreport.h"
 
 #include <QPointer>
 #include <QWidget>
 
-class QGroupBox;
 class QPushButton;
-class QRadioButton;
 namespace vextrum {
 class ReportHost;
 }
@@ -39,10 +37,7 @@ private:
     Module1 &m_;
     vextrum::ReportHost &main_;
     QPointer<QWidget> mainWindow_; // gone if the main window closed mid-run
-    QGroupBox *Frame1_ = nullptr;
-    QRadioButton *opsingle_ = nullptr;
-    QRadioButton *opselect_ = nullptr;
-    QRadioButton *opall_ = nullptr;
+    vextrum::OptionFrame options_;
     QPushButton *cmdprint_ = nullptr;
 };
 

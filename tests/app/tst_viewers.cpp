@@ -110,6 +110,7 @@ private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
     void browserFollowsCaptureNotesAndOpen();
     void browserSortsFiltersAndShows();
+    void browserFollowsRecaptureReceiveAndItsOwnShow();
     void viewerFollowsMeasuresZoomsComparesCopies();
 };
 
@@ -204,6 +205,53 @@ void tst_viewers::browserSortsFiltersAndShows()
     QTRY_VERIFY(!p.main->findChild<frmbrowse *>());
     b = fromMenu<frmbrowse>(p, "mnubrowser");
     QCOMPARE(b->size(), QSize(820, 470));
+}
+
+void tst_viewers::browserFollowsRecaptureReceiveAndItsOwnShow()
+{
+    SimulatorOptions o;
+    o.rate = 0;
+    o.delayMs = 5;
+    InstrumentSimulator sim(o);
+    QVERIFY(sim.isValid());
+    Program p(sim.devicePath());
+    p.main->show();
+    auto *b = fromMenu<frmbrowse>(p, "mnubrowser");
+    QTableView *t = b->table();
+    auto operatorOnInstrument = [&sim](int memory, const QString &name) {
+        Record r = sim.recordFor(memory);
+        setRecordText(r, 1010, name.leftJustified(20));
+        sim.setRecord(memory, r);
+    };
+    auto capture = [&p](int row) {
+        p.doubleClick(row, Qt::NoModifier);
+        QTest::mouseClick(p.main->findChild<QPushButton *>(QStringLiteral("cmdcapture")), Qt::LeftButton);
+        QVERIFY(QTest::qWaitFor([&] { return !p.main->capturing(); }, 10000));
+    };
+
+    // Memory 3 captured, then again after the instrument's copy changed.
+    operatorOnInstrument(3, QStringLiteral("FIRST VISIT"));
+    capture(2);
+    QTRY_COMPARE(cell(t, 2, MemoryTable::Operator), QStringLiteral("FIRST VISIT"));
+    operatorOnInstrument(3, QStringLiteral("SECOND VISIT"));
+    capture(2);
+    QTRY_COMPARE(cell(t, 2, MemoryTable::Operator), QStringLiteral("SECOND VISIT"));
+
+    // The instrument sends memory 3 of its own accord.
+    operatorOnInstrument(3, QStringLiteral("SENT BY INSTRUMENT"));
+    sim.sendMemory(3);
+    QTRY_COMPARE(cell(t, 2, MemoryTable::Operator), QStringLiteral("SENT BY INSTRUMENT"));
+
+    // Shown from the browser, memory 3 takes the notes saved next.
+    p.doubleClick(0, Qt::NoModifier); // memory 1 on screen first
+    const QRect r = t->visualRect(t->model()->index(2, MemoryTable::Operator));
+    QTest::mouseClick(t->viewport(), Qt::LeftButton, {}, r.center());
+    QTest::mouseDClick(t->viewport(), Qt::LeftButton, {}, r.center());
+    QLineEdit *op = p.main->box("txtopname");
+    op->clear();
+    QTest::keyClicks(op, QStringLiteral("CHECKED"));
+    QTest::mouseClick(p.main->findChild<QPushButton *>(QStringLiteral("cmdtxtsav")), Qt::LeftButton);
+    QTRY_COMPARE(cell(t, 2, MemoryTable::Operator), QStringLiteral("CHECKED"));
 }
 
 void tst_viewers::viewerFollowsMeasuresZoomsComparesCopies()

@@ -13,6 +13,7 @@
 #include "report/export.h"
 #include "report/frmexportop.h"
 #include "report/frmletterhead.h"
+#include "report/frmprintop.h"
 #include "report/ink.h"
 #include "report/printreport.h"
 
@@ -175,6 +176,7 @@ private slots:
     void csvReadsBackAsStored();
     void pictures();
     void menuPathAndLetterheadWindow();
+    void exportTheMemoryOnScreen();
     void headlessExporter_data();
     void headlessExporter();
 
@@ -413,6 +415,61 @@ void tst_export::menuPathAndLetterheadWindow()
         QVERIFY(pageText(pdf, 2).contains(QStringLiteral("Northgate Inspection Ltd")));
     }
     QCOMPARE(p.log.messages.size(), 1);
+
+    // File, Print of all captured memories to a PDF: the letterhead heads
+    // every page of the run.
+    const QString printed = p.dir.file(QStringLiteral("printed.pdf"));
+    p.m->printer = pdfPrinter(printed);
+    p.main->findChild<QAction *>(QStringLiteral("mnuprint"))->trigger();
+    auto *op = p.main->findChild<frmprintop *>();
+    op->findChild<QRadioButton *>(QStringLiteral("opall"))->setChecked(true);
+    QTest::mouseClick(op->findChild<QPushButton *>(QStringLiteral("cmdprint")), Qt::LeftButton);
+    if (havePoppler()) {
+        QCOMPARE(pdfPages(printed), 2);
+        for (int page : {1, 2})
+            QVERIFY(pageText(printed, page).contains(QStringLiteral("Northgate Inspection Ltd")));
+    }
+    QCOMPARE(p.log.messages.size(), 1);
+}
+
+// Export CSV... of the memory on screen: before any is shown, the built-in
+// trace under no memory number; then a memory shown from the list, with
+// the notes just saved into it.
+void tst_export::exportTheMemoryOnScreen()
+{
+    Program p;
+    p.m->store[1] = sampleMemory(2);
+    p.main->lstmem()->item(1)->setText(entryText(1, true));
+    auto exportShown = [&p](QString *defaultName) {
+        onDialog<frmexportop>([](frmexportop *d) {
+            QTest::mouseClick(d->findChild<QPushButton *>(QStringLiteral("cmdexport")), Qt::LeftButton);
+        });
+        onDialog<QFileDialog>([defaultName](QFileDialog *d) {
+            *defaultName = QFileInfo(d->selectedFiles().value(0)).fileName();
+            static_cast<QDialog *>(d)->accept();
+        });
+        p.main->findChild<QAction *>(QStringLiteral("mnuexportcsv"))->trigger();
+        QFile f(p.dir.file(*defaultName));
+        return f.open(QIODevice::ReadOnly) ? parseCsv(f.readAll()) : QList<QStringList>();
+    };
+    QString name;
+    QList<QStringList> rows = exportShown(&name);
+    QCOMPARE(name, QStringLiteral("A-scan.csv"));
+    QCOMPARE(rows.size(), 2);
+    QCOMPARE(rows[1].value(0), QString());
+    QCOMPARE(rows[1].value(rows[0].indexOf(QStringLiteral("A-scan 13"))), QStringLiteral("100"));
+
+    p.doubleClick(1, Qt::NoModifier);
+    QLineEdit *op = p.main->box("txtopname");
+    op->clear();
+    QTest::keyClicks(op, QStringLiteral("SAVED BEFORE EXPORT"));
+    QTest::mouseClick(p.main->findChild<QPushButton *>(QStringLiteral("cmdtxtsav")), Qt::LeftButton);
+    rows = exportShown(&name);
+    QCOMPARE(name, QStringLiteral("Mem 2.csv"));
+    QCOMPARE(rows.size(), 2);
+    QCOMPARE(rows[1].value(0), QStringLiteral("2"));
+    QVERIFY2(rows[1].contains(QStringLiteral("SAVED BEFORE EXPORT")), qPrintable(rows[1].mid(0, 40).join(QLatin1Char('|'))));
+    QVERIFY(p.log.messages.isEmpty());
 }
 
 void tst_export::headlessExporter_data()

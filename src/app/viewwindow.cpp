@@ -1,0 +1,43 @@
+#include "app/viewwindow.h"
+
+#include <QCloseEvent>
+#include <QSettings>
+#include <QShortcut>
+
+namespace {
+QSettings settings()
+{
+    return QSettings(QStringLiteral("Tarvonix"), QStringLiteral("Vextrum DGS"));
+}
+
+QString key(const QWidget *window)
+{
+    return window->objectName() + QStringLiteral("/size");
+}
+} // namespace
+
+ViewWindow::ViewWindow(const char *name, const QString &title, QWidget *parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName(QString::fromLatin1(name));
+    setWindowTitle(title);
+    setAttribute(Qt::WA_DeleteOnClose);
+    auto *esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(esc, &QShortcut::activated, this, [this] { escape(); });
+}
+
+void ViewWindow::restoreSize(QSize fallback)
+{
+    const QSize size = settings().value(key(this), fallback).toSize();
+    resize(size.isValid() ? size.expandedTo(minimumSizeHint()) : fallback);
+}
+
+void ViewWindow::escape()
+{
+    close();
+}
+
+void ViewWindow::closeEvent(QCloseEvent *event)
+{
+    settings().setValue(key(this), size());
+    QWidget::closeEvent(event);
+}

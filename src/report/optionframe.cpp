@@ -1,0 +1,82 @@
+#include "report/optionframe.h"
+
+#include "display/canvas.h"
+
+#include <QGroupBox>
+#include <QListWidget>
+#include <QRadioButton>
+
+namespace vextrum {
+
+namespace {
+
+constexpr int kClientWidth = 6360, kClientHeight = 3495;
+constexpr int kFrameLeft = 1080, kFrameTop = 480;
+
+struct OptionButton
+{
+    const char *name;
+    const char *caption;
+    int left, top, width, height; // twips on the window
+};
+const OptionButton kOptions[] = {
+    {"opsingle", "Currently Displayed Ascan Report", 1200, 840, 3975, 375},
+    {"opselect", "Selected Ascan Report", 1200, 1200, 3735, 375},
+    {"opall", "All Ascan Report", 1200, 1560, 2775, 375},
+};
+
+} // namespace
+
+PrintChoice OptionFrame::choice() const
+{
+    if (opsingle->isChecked())
+        return PrintChoice::Single;
+    if (opselect->isChecked())
+        return PrintChoice::Selected;
+    if (opall->isChecked())
+        return PrintChoice::All;
+    return PrintChoice::None;
+}
+
+OptionFrame buildOptionFrame(QWidget *window, const QString &title)
+{
+    window->setFixedSize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight));
+    QFont captionFont(QStringLiteral("MS Sans Serif"));
+    captionFont.setPointSizeF(9.75);
+    captionFont.setBold(true);
+    window->setFont(captionFont);
+
+    QPalette blue = window->palette();
+    blue.setColor(QPalette::WindowText, QColor(0, 0, 255));
+    blue.setColor(QPalette::ButtonText, QColor(0, 0, 255));
+
+    OptionFrame o;
+    o.frame = new QGroupBox(title, window);
+    o.frame->setObjectName(QStringLiteral("Frame1"));
+    o.frame->setGeometry(twipsRect(kFrameLeft, kFrameTop, 4215, 1815));
+    o.frame->setPalette(blue);
+
+    QRadioButton **buttons[] = {&o.opsingle, &o.opselect, &o.opall};
+    for (int k = 0; k < 3; ++k) {
+        const OptionButton &b = kOptions[k];
+        auto *button = new QRadioButton(QString::fromLatin1(b.caption), o.frame);
+        button->setObjectName(QString::fromLatin1(b.name));
+        button->setGeometry(twipsRect(b.left - kFrameLeft, b.top - kFrameTop, b.width, b.height));
+        *buttons[k] = button;
+    }
+    o.opsingle->setChecked(true);
+    return o;
+}
+
+QList<int> memoriesChosen(PrintChoice choice, const QListWidget *list)
+{
+    QStringList entries;
+    QList<bool> selected;
+    for (int i = 0; i < list->count(); ++i) {
+        entries << list->item(i)->text();
+        selected << list->item(i)->isSelected();
+    }
+    return memoriesToPrint(choice, entries, selected);
+}
+
+} // namespace vextrum

@@ -1,0 +1,35 @@
+#pragma once
+// The choice of memories that the print options and the export options
+// share: the window's size and bold caption font, the blue-captioned frame
+// and its three option buttons, "Currently Displayed Ascan Report" chosen,
+// and the list entries a choice covers.
+
+#include "report/printchoice.h"
+
+class QGroupBox;
+class QListWidget;
+class QRadioButton;
+class QString;
+class QWidget;
+
+namespace vextrum {
+
+struct OptionFrame
+{
+    QGroupBox *frame = nullptr;
+    QRadioButton *opsingle = nullptr;
+    QRadioButton *opselect = nullptr;
+    QRadioButton *opall = nullptr;
+
+    PrintChoice choice() const;
+};
+
+// Sizes `window` and sets its font, then builds the frame ("Frame1",
+// captioned `title`) with the buttons "opsingle", "opselect" and "opall".
+OptionFrame buildOptionFrame(QWidget *window, const QString &title);
+
+// The store slots of the memory list's entries that `choice` covers, as
+// memoriesToPrint gives them.
+QList<int> memoriesChosen(PrintChoice choice, const QListWidget *list);
+
+} // namespace vextrum
