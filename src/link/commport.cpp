@@ -159,14 +159,17 @@ void CommPort::arrived()
         emit onComm(kEventReceive);
 }
 
-void CommPort::pull()
+void CommPort::pull(bool rewatch)
 {
     if (!serial_.isOpen() || pending_.size() >= kInputLimit)
         return;
     // Only what the port has already taken in: this never waits on the
-    // device, and it lets the port watch for input again if a full buffer
-    // had made it stop.
-    pending_ += serial_.readAll();
+    // device. Asking for one byte more than it holds makes it look at the
+    // device again, which has it watch for input again if a full buffer or
+    // a failure had made it stop.
+    const qint64 held = serial_.bytesAvailable();
+    if (held > 0 || rewatch)
+        pending_ += serial_.read(held + 1);
 }
 
 int CommPort::inBufferCount()
@@ -233,7 +236,7 @@ void CommPort::handleError(QSerialPort::SerialPortError error)
         } else {
             // The port may have stopped watching for input: have it watch
             // again shortly, so a device really gone shows itself again.
-            QTimer::singleShot(kRetryMs, this, [this] { pull(); });
+            QTimer::singleShot(kRetryMs, this, [this] { pull(true); });
             return;
         }
     }

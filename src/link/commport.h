@@ -86,7 +86,7 @@ signals:
 
 private:
     void arrived();
-    void pull();
+    void pull(bool rewatch = false);
     void handleError(QSerialPort::SerialPortError error);
 
     QSerialPort serial_;
