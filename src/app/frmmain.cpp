@@ -663,14 +663,10 @@ void frmmain::Comm1_OnComm(int event)
     comm_->setInputLen(1);
     if (comm_->inBufferCount() == 0)
         return;
-    const QByteArray b = comm_->input();
-    if (b.size() != 1 || std::uint8_t(b[0]) != 255) {
-        // One byte a notification; what is left gets a notification of
-        // its own, as if it had arrived on its own.
-        if (comm_->inBufferCount() > 0)
-            QTimer::singleShot(0, this, [this] { Comm1_OnComm(CommPort::kEventReceive); });
+    // Whatever stands ahead of a start byte belongs to no reply: dropped
+    // all at once, however much it is.
+    if (!comm_->skipToStartByte())
         return;
-    }
     updateCaptureButton();
     passive_->begin(m_.current);
     updateCaptureButton();
@@ -678,6 +674,12 @@ void frmmain::Comm1_OnComm(int event)
 
 void frmmain::passiveReplyFinished(bool complete)
 {
+    if (!complete && passive_->readWholeButNoMemory()) {
+        // Noise read to its end: nothing of it is still coming.
+        updateCaptureButton();
+        status_->setText(tr("Bytes on the line that were no memory were dropped"));
+        return;
+    }
     if (!complete) // a reply cut short is never filed, nor is its rest
         dropTail();
     updateCaptureButton();

@@ -457,8 +457,14 @@ OpenResult readDataFile(const QString &path, Store &store)
         failed.reason = QStringLiteral("no file name was given");
         return failed;
     }
-    if (QFileInfo(path).isDir()) {
+    const QFileInfo info(path);
+    if (info.isDir()) {
         failed.reason = QStringLiteral("%1 is a folder").arg(QDir::toNativeSeparators(path));
+        return failed;
+    }
+    // Opening a pipe or a device could wait for good, or read without end.
+    if (info.exists() && !info.isFile()) {
+        failed.reason = QStringLiteral("%1 is not a regular file").arg(QDir::toNativeSeparators(path));
         return failed;
     }
     QFile file(path);

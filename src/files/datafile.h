@@ -97,7 +97,8 @@ struct OpenResult {
 OpenResult parseDataFile(const QByteArray &content, Store &store);
 
 // Opens `path` and reads it as parseDataFile does. A file that cannot be
-// opened leaves the store untouched. The file is read in pieces and only as
+// opened, or is not a regular file (a folder, a pipe, a device), leaves the
+// store untouched. The file is read in pieces and only as
 // far as needed, so a large file that is not a data file fails quickly.
 OpenResult readDataFile(const QString &path, Store &store);
 

@@ -32,7 +32,8 @@ std::optional<std::int16_t> parsePortConfig(const QByteArray &content)
 
 std::optional<std::int16_t> readPortConfig(const QString &path)
 {
-    if (QFileInfo(path).isDir())
+    // A regular file only: opening a pipe or a device could wait for good.
+    if (!QFileInfo(path).isFile())
         return std::nullopt;
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))

@@ -15,7 +15,8 @@ constexpr char kPortConfigFile[] = "dfd.cfg";
 // Empty content, text or a number beyond 16 bits gives nothing.
 std::optional<std::int16_t> parsePortConfig(const QByteArray &content);
 
-// Reads the file; nothing when it is missing, unreadable or not a number.
+// Reads the file; nothing when it is missing, not a regular file (a folder,
+// a pipe, a device), unreadable or not a number.
 std::optional<std::int16_t> readPortConfig(const QString &path = QString::fromLatin1(kPortConfigFile));
 
 // The port in decimal followed by CR LF: 3 gives 0x33 0x0D 0x0A.

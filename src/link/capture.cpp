@@ -83,13 +83,11 @@ void CaptureRun::request()
 
 void CaptureRun::poll()
 {
-    // Bytes ahead of the start byte are dropped one by one.
-    while (phase_ == Phase::Waiting && port_.inBufferCount() > 0) {
-        const QByteArray b = port_.input();
-        if (b.size() == 1 && std::uint8_t(b[0]) == 255) {
-            phase_ = Phase::Reading;
-            receiver_.begin(m_.current);
-        }
+    // Bytes ahead of the start byte cannot belong to the reply: dropped
+    // all at once.
+    if (phase_ == Phase::Waiting && port_.skipToStartByte()) {
+        phase_ = Phase::Reading;
+        receiver_.begin(m_.current);
     }
 }
 
@@ -128,7 +126,8 @@ void CaptureRun::replyFinished(bool complete)
         ++received_;
     else
         missed_ << entry_ + 1;
-    // A reply that stopped part-way is never filed: the memory failed.
+    // A reply that stopped part-way, never ended, or carried no memory
+    // number is never filed: the memory failed, the record is as it was.
     timer_.stop();
     m_.timedOut = false;
     entryDone();

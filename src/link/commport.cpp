@@ -1,6 +1,12 @@
 #include "link/commport.h"
 
+#include "link/unpack.h"
+
+#include <QFileInfo>
 #include <QStringList>
+#include <QTimer>
+
+#include <algorithm>
 
 namespace vextrum {
 
@@ -45,16 +51,22 @@ bool parseLinkSettings(const QString &text, LinkSettings *out)
     return true;
 }
 
+namespace {
+// A read or write can fail once for no lasting reason (the port had
+// nothing for us after all). A device that is really gone fails again at
+// once, every time it is tried: this many failures in a row, each within
+// the window of the one before, with no byte arriving between, mean lost.
+constexpr int kFailuresLost = 3;
+constexpr int kFailureWindowMs = 1000;
+constexpr int kRetryMs = 50; // after a failure, the port is watched again this soon
+} // namespace
+
 CommPort::CommPort(QObject *parent) : QObject(parent)
 {
-    connect(&serial_, &QSerialPort::readyRead, this, [this] {
-        if (polling_)
-            return; // a reader is asking for the count right now
-        drain();
-        emit dataArrived();
-        if (threshold_ > 0 && pending_.size() >= threshold_)
-            emit onComm(kEventReceive);
-    });
+    // The port itself takes in at most one slice a turn and holds at most
+    // that much; when it is full it stops taking input until we read it.
+    serial_.setReadBufferSize(kSlice);
+    connect(&serial_, &QSerialPort::readyRead, this, &CommPort::arrived);
     connect(&serial_, &QSerialPort::errorOccurred, this, &CommPort::handleError);
 }
 
@@ -104,6 +116,8 @@ bool CommPort::open()
     serial_.setStopBits(s.stopBits);
     serial_.setFlowControl(QSerialPort::NoFlowControl);
     pending_.clear();
+    failures_ = 0;
+    device_ = deviceName(port_);
     opening_ = true;
     const bool ok = serial_.open(QIODevice::ReadWrite);
     opening_ = false;
@@ -137,54 +151,103 @@ bool CommPort::output(const QByteArray &text)
     return serial_.write(text) == text.size();
 }
 
-void CommPort::drain()
+void CommPort::arrived()
 {
-    if (!serial_.isOpen())
+    failures_ = 0; // bytes came: the line is alive
+    const qsizetype before = pending_.size();
+    pull();
+    if (pending_.size() == before)
+        return; // the receive buffer is full: the input waits at the port
+    emit dataArrived();
+    if (threshold_ > 0 && pending_.size() >= threshold_)
+        emit onComm(kEventReceive);
+}
+
+void CommPort::pull(bool rewatch)
+{
+    if (!serial_.isOpen() || pending_.size() >= kInputLimit)
         return;
-    if (!polling_) {
-        // Take in what the driver holds right now (a zero-time poll, it
-        // never waits), so counts and flushes see every byte that arrived.
-        polling_ = true;
-        serial_.waitForReadyRead(0);
-        polling_ = false;
-    }
-    if (serial_.isOpen() && serial_.bytesAvailable() > 0)
-        pending_ += serial_.readAll();
+    // Only what the port has already taken in: this never waits on the
+    // device. Asking for one byte more than it holds makes it look at the
+    // device again, which has it watch for input again if a full buffer or
+    // a failure had made it stop.
+    const qint64 held = serial_.bytesAvailable();
+    if (held > 0 || rewatch)
+        pending_ += serial_.read(held + 1);
 }
 
 int CommPort::inBufferCount()
 {
-    drain();
-    return int(pending_.size());
+    pull();
+    return int(pending_.size() + (serial_.isOpen() ? serial_.bytesAvailable() : 0));
 }
 
 QByteArray CommPort::input()
 {
-    drain();
-    const int n = inputLen_ <= 0 ? int(pending_.size()) : std::min<int>(inputLen_, int(pending_.size()));
-    QByteArray out = pending_.left(n);
-    pending_.remove(0, n);
+    pull();
+    QByteArray out;
+    if (inputLen_ <= 0) {
+        out.swap(pending_);
+        pull(); // and what waited at the port for room
+        out += pending_;
+        pending_.clear();
+    } else {
+        const qsizetype n = std::min<qsizetype>(inputLen_, pending_.size());
+        out = pending_.left(n);
+        pending_.remove(0, n);
+    }
+    pull();
     return out;
+}
+
+bool CommPort::skipToStartByte()
+{
+    pull();
+    while (!pending_.isEmpty()) {
+        const qsizetype at = pending_.indexOf(char(kReplyStartByte));
+        if (at >= 0) {
+            pending_.remove(0, at + 1);
+            pull();
+            return true;
+        }
+        pending_.clear();
+        pull(); // at most what the port holds: this ends
+    }
+    return false;
 }
 
 void CommPort::handleError(QSerialPort::SerialPortError error)
 {
     if (opening_ || !serial_.isOpen())
         return;
-    switch (error) {
-    case QSerialPort::ReadError:
-    case QSerialPort::WriteError:
-    case QSerialPort::ResourceError: {
-        // Qt keeps reporting a vanished device in a flood while the port
-        // stays open: close on the first report and say so once.
-        const QString reason = serial_.errorString();
-        serial_.close();
-        emit portLost(reason);
-        break;
+    if (error != QSerialPort::ReadError && error != QSerialPort::WriteError && error != QSerialPort::ResourceError)
+        return; // pty setters and the like report harmless errors
+    serial_.clearError();
+    // Qt's own text for such an error is whatever the system said last,
+    // often about something else: the reason given is ours.
+    QString reason;
+#ifndef Q_OS_WIN
+    if (!QFileInfo::exists(device_))
+        reason = tr("%1 is no longer there").arg(device_);
+#endif
+    if (reason.isEmpty()) {
+        if (!lastFailure_.isValid() || lastFailure_.elapsed() > kFailureWindowMs)
+            failures_ = 0;
+        lastFailure_.start();
+        if (++failures_ >= kFailuresLost) {
+            reason = error == QSerialPort::WriteError ? tr("writing to it keeps failing")
+                                                      : tr("reading from it keeps failing");
+        } else {
+            // The port may have stopped watching for input: have it watch
+            // again shortly, so a device really gone shows itself again.
+            QTimer::singleShot(kRetryMs, this, [this] { pull(true); });
+            return;
+        }
     }
-    default:
-        break; // pty setters and the like report harmless errors
-    }
+    serial_.close();
+    pending_.clear();
+    failures_ = 0;
+    emit portLost(reason);
 }
 
 } // namespace vextrum

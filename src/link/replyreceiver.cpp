@@ -11,6 +11,9 @@ ReplyReceiver::ReplyReceiver(CommPort &port, RxBuffer &buffer, QObject *parent)
     quiet_.setSingleShot(true);
     quiet_.setInterval(kQuietLimitMs);
     connect(&quiet_, &QTimer::timeout, this, [this] { end(false); });
+    whole_.setSingleShot(true);
+    whole_.setInterval(kReplyLimitMs);
+    connect(&whole_, &QTimer::timeout, this, [this] { end(false); });
     connect(&port_, &CommPort::dataArrived, this, [this] {
         if (reading_)
             consume();
@@ -31,7 +34,9 @@ void ReplyReceiver::begin(Record &target)
     port_.setRThreshold(0);
     reader_.reset();
     reading_ = true;
+    noMemory_ = false;
     quiet_.start();
+    whole_.start();
     consume();
 }
 
@@ -43,26 +48,46 @@ void ReplyReceiver::abandon()
 
 void ReplyReceiver::consume()
 {
+    if (!reading_)
+        return;
+    port_.setInputLen(CommPort::kSlice);
+    const QByteArray slice = port_.input();
     port_.setInputLen(1);
-    bool progressed = false;
-    while (reading_ && port_.inBufferCount() > 0) {
-        const QByteArray b = port_.input();
-        if (b.isEmpty())
-            break;
-        progressed = true;
-        if (reader_.feed(std::uint8_t(b[0])) == ReplyReader::Status::Done) {
-            unpackReply(buffer_, *target_);
-            end(true);
-            return;
-        }
+    if (slice.isEmpty())
+        return;
+    quiet_.start();
+    for (const char c : slice) {
+        if (reader_.feed(std::uint8_t(c)) != ReplyReader::Status::Done)
+            continue;
+        // Read whole; the rest of this slice is what follows the reply.
+        Record record = *target_;
+        unpackReply(buffer_, record);
+        const bool memory = hasMemoryNumber(record);
+        if (memory)
+            *target_ = record;
+        noMemory_ = !memory;
+        end(memory);
+        return;
     }
-    if (progressed)
-        quiet_.start();
+    if (port_.inBufferCount() > 0)
+        readLater(); // the rest on the next turn: the window gets its turn first
+}
+
+void ReplyReceiver::readLater()
+{
+    if (readPosted_)
+        return;
+    readPosted_ = true;
+    QTimer::singleShot(0, this, [this] {
+        readPosted_ = false;
+        consume();
+    });
 }
 
 void ReplyReceiver::end(bool complete)
 {
     quiet_.stop();
+    whole_.stop();
     reading_ = false;
     // Whatever follows the reply (or the rest of a broken one) is dropped.
     port_.setInputLen(0);

@@ -15,6 +15,7 @@
 #include <QRadioButton>
 #include <QTimer>
 #include <QtTest>
+#include <sys/stat.h>
 #include <memory>
 
 using namespace vextrum;
@@ -187,11 +188,16 @@ void tst_frmmain::startFailures_data()
     QTest::newRow("binary junk") << QByteArray("\xff\xfe\x00\x01", 4);
     QTest::newRow("port 7") << QByteArray("7\r\n");
     QTest::newRow("port 0") << QByteArray("0\r\n");
+    QTest::newRow("a pipe") << QByteArray("<fifo>"); // would wait for good if opened
 }
 
 void tst_frmmain::startFailures()
 {
     QFETCH(QByteArray, config);
+    if (config == "<fifo>") {
+        QCOMPARE(::mkfifo("dfd.cfg", 0600), 0);
+        config = QByteArray();
+    }
     frmmain &w = start(config);
     QCOMPARE(log_.messages.size(), 1);
     QCOMPARE(log_.messages[0].first, QStringLiteral("File Error"));

@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
+#include <sys/stat.h>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
@@ -228,6 +229,20 @@ void tst_filewindows::openMissingFileChangesNothing()
     QCOMPARE(p.main->lstmem()->item(2)->text(), QStringLiteral("Mem 3 *"));
     QCOMPARE(p.m->store[2][0], std::int16_t(42));
     QCOMPARE(p.log.count(QStringLiteral("File Open")), 1);
+
+    // A pipe typed in fails at once, as a file that cannot be opened.
+    const QString fifo = p.dir.file(QStringLiteral("pipe.dat"));
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QTRY_VERIFY(!p.main->findChild<frmopen *>());
+    w = openWindow<frmopen>(p, "mnuopen");
+    QLineEdit *path = w->findChild<QLineEdit *>(QStringLiteral("Text1"));
+    path->clear();
+    QTest::keyClicks(path, fifo);
+    QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("cmdok")), Qt::LeftButton);
+    QCOMPARE(p.log.count(QStringLiteral("File Open")), 2);
+    QVERIFY(p.log.messages.last().second.startsWith(QStringLiteral("The file cannot be opened:")));
+    QCOMPARE(p.main->lstmem()->item(2)->text(), QStringLiteral("Mem 3 *"));
+    QCOMPARE(p.m->store[2][0], std::int16_t(42));
 }
 
 void tst_filewindows::openJunkChangesNothing_data()

@@ -22,6 +22,7 @@ private slots:
     void thresholdNotifications();
     void heldPortFailsToOpen();
     void vanishedDeviceClosesOnce();
+    void bytesWaitingAtOpenAreNoLoss();
 
 private:
     std::unique_ptr<PtyPair> pty_;
@@ -160,6 +161,39 @@ void tst_commport::vanishedDeviceClosesOnce()
     QTRY_VERIFY_WITH_TIMEOUT(!port.isOpen(), 3000);
     QTest::qWait(50);
     QCOMPARE(lost.count(), 1);
+    // The reason is the device's going, not whatever the system said last.
+    QCOMPARE(lost.first().first().toString(), QStringLiteral("%1 is no longer there").arg(pty_->slavePath()));
+}
+
+void tst_commport::bytesWaitingAtOpenAreNoLoss()
+{
+    // Noise already on the line when the port opens, more arriving all the
+    // time, and the program counting and flushing from timers meanwhile:
+    // none of it is a lost port.
+    QVERIFY(pty_->write(QByteArray(3000, '\x55')));
+    CommPort port;
+    port.setCommPort(2);
+    QSignalSpy lost(&port, &CommPort::portLost);
+    QVERIFY(port.open());
+    port.setInputLen(0);
+    port.input();
+    QTimer writer, reader;
+    QObject::connect(&writer, &QTimer::timeout, [&] { pty_->write(QByteArray(1, char(0x33))); });
+    QObject::connect(&reader, &QTimer::timeout, [&] {
+        if (port.inBufferCount() > 500)
+            port.input();
+    });
+    writer.start(0);
+    reader.start(0);
+    QTest::qWait(500);
+    writer.stop();
+    reader.stop();
+    QVERIFY(port.isOpen());
+    QCOMPARE(lost.count(), 0);
+    QTest::qWait(50);
+    port.input();
+    QVERIFY(pty_->write("xyz"));
+    QTRY_COMPARE(port.inBufferCount(), 3);
 }
 
 QTEST_GUILESS_MAIN(tst_commport)

@@ -57,6 +57,20 @@ bool PtyPair::write(const QByteArray &bytes)
     return true;
 }
 
+qsizetype PtyPair::writeSome(const char *bytes, qsizetype size)
+{
+    if (master_ < 0)
+        return -1;
+    for (;;) {
+        const ssize_t n = ::write(master_, bytes, size_t(size));
+        if (n >= 0)
+            return n;
+        if (errno == EINTR)
+            continue;
+        return errno == EAGAIN ? 0 : -1;
+    }
+}
+
 QByteArray PtyPair::takeReceived()
 {
     readMaster();

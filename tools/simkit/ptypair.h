@@ -23,6 +23,9 @@ public:
 
     // Writes to the program's side; false when the pair is closed.
     bool write(const QByteArray &bytes);
+    // Writes what the program's side has room for now, never waiting: the
+    // bytes taken (0 when it is full), -1 when the pair is closed.
+    qsizetype writeSome(const char *bytes, qsizetype size);
     // Whatever the program has sent and has not been taken yet.
     QByteArray takeReceived();
     // Closes the master: to the program the device is gone.

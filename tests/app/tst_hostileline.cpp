@@ -1,0 +1,241 @@
+// The link on a hostile line: random noise, a flood and a reply that never
+// ends, written into a pseudo-terminal while the real main window runs.
+#include "common/program.h"
+#include "link/commport.h"
+#include "link/frames.h"
+#include "simkit/replybuilder.h"
+#include "link/replyreceiver.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+#include <random>
+
+using namespace vextrum;
+
+namespace {
+
+// Random bytes, start bytes among them, written to the line from a timer:
+// at a rate in bytes a second, or (rate 0) as fast as the program's side
+// takes them. Never waits on the line.
+class Noise : public QObject
+{
+public:
+    Noise(PtyPair &line, qint64 total, int rate, quint32 seed = 11)
+        : line_(line), total_(total), rate_(rate), random_(seed)
+    {
+        timer_.setTimerType(Qt::PreciseTimer);
+        timer_.setInterval(rate > 0 ? 10 : 0);
+        connect(&timer_, &QTimer::timeout, this, &Noise::tick);
+        clock_.start();
+        timer_.start();
+    }
+    bool done() const { return sent_ >= total_; }
+
+private:
+    void tick()
+    {
+        qint64 due = rate_ > 0 ? clock_.elapsed() * rate_ / 1000 - sent_ : 64 * 1024;
+        due = std::min(due, total_ - sent_);
+        while (due > 0) {
+            if (chunk_.isEmpty()) {
+                chunk_.resize(16 * 1024);
+                for (char &c : chunk_)
+                    c = char(random_() & 0xFF);
+            }
+            const qsizetype n = line_.writeSome(chunk_.constData(), std::min<qint64>(due, chunk_.size()));
+            if (n <= 0)
+                break; // the program's side is full: next tick
+            chunk_.remove(0, n);
+            sent_ += n;
+            due -= n;
+        }
+        if (done())
+            timer_.stop();
+    }
+
+    PtyPair &line_;
+    qint64 total_, sent_ = 0;
+    int rate_;
+    std::mt19937 random_;
+    QByteArray chunk_;
+    QTimer timer_;
+    QElapsedTimer clock_;
+};
+
+// A field of /proc/self/status in kB ("VmHWM": the peak resident size).
+qint64 statusKiB(const QByteArray &field)
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : f.readAll().split('\n'))
+        if (line.startsWith(field + ':'))
+            return line.mid(field.size() + 1).trimmed().split(' ').first().toLongLong();
+    return -1;
+}
+
+QString entry(const Program &p, int memory)
+{
+    return p.main->lstmem()->item(memory - 1)->text();
+}
+
+void clickCapture(Program &p, std::initializer_list<int> memories)
+{
+    p.main->lstmem()->clearSelection();
+    for (int n : memories)
+        p.main->lstmem()->item(n - 1)->setSelected(true);
+    QTest::mouseClick(p.main->findChild<QPushButton *>(QStringLiteral("cmdcapture")), Qt::LeftButton);
+}
+
+bool idle(Program &p)
+{
+    return !p.main->capturing() && !p.main->receivePath().isReading();
+}
+
+// The instrument sends memories 1 to 10 on its own; each is filed.
+void storeFirstTen(Program &p)
+{
+    for (int n = 1; n <= 10; ++n) {
+        QVERIFY(p.instrument.write(buildReply(sampleMemory(n))));
+        QTRY_COMPARE(entry(p, n), QStringLiteral("Mem %1 *").arg(n));
+    }
+}
+
+// A Capture of one memory, answered as the instrument would, files it.
+void captureWorks(Program &p, int memory)
+{
+    QTRY_VERIFY_WITH_TIMEOUT(idle(p), 15000);
+    // Once the line is quiet, the rest of a broken reading is dropped and
+    // Capture comes back.
+    QTRY_VERIFY(p.main->findChild<QPushButton *>(QStringLiteral("cmdcapture"))->isEnabled());
+    QByteArray heard;
+    const QByteArray request = memoryRequest(memory).join();
+    auto answer = QObject::connect(&p.instrument, &PtyPair::received, [&](const QByteArray &bytes) {
+        heard += bytes;
+        if (heard.contains(request)) {
+            heard.clear();
+            p.instrument.write(buildReply(sampleMemory(memory)));
+        }
+    });
+    clickCapture(p, {memory});
+    QTRY_VERIFY_WITH_TIMEOUT(!p.main->capturing(), 8000);
+    QObject::disconnect(answer);
+    QCOMPARE(entry(p, memory), QStringLiteral("Mem %1 *").arg(memory));
+    QCOMPARE(p.m->store[memory - 1], p.m->current);
+}
+
+} // namespace
+
+class tst_hostileline : public QObject
+{
+    Q_OBJECT
+private slots:
+    void noiseChangesNothing_data();
+    void noiseChangesNothing();
+    void floodWhileCaptureWaits();
+    void dripFedReplyIsGivenUp();
+};
+
+void tst_hostileline::noiseChangesNothing_data()
+{
+    QTest::addColumn<int>("rate"); // bytes a second; 0: as fast as the line takes them
+    QTest::addColumn<int>("bytes");
+    QTest::addColumn<bool>("capturing");
+    QTest::newRow("full speed, idle") << 0 << 1000000 << false;
+    QTest::newRow("full speed, capturing") << 0 << 1000000 << true;
+    QTest::newRow("960 B/s, idle") << 960 << 2400 << false;
+    QTest::newRow("960 B/s, capturing") << 960 << 2400 << true;
+}
+
+void tst_hostileline::noiseChangesNothing()
+{
+    QFETCH(int, rate);
+    QFETCH(int, bytes);
+    QFETCH(bool, capturing);
+    Program p;
+    storeFirstTen(p);
+    const Store stored = p.m->store;
+    const Record shown = p.m->current;
+    if (capturing)
+        clickCapture(p, {11}); // the instrument never answers: only noise comes
+    Noise noise(p.instrument, bytes, rate);
+    QTRY_VERIFY_WITH_TIMEOUT(noise.done(), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(idle(p), 15000);
+
+    // The port stays open, nothing is said, filed, marked or shown.
+    QVERIFY(p.main->Comm1().isOpen());
+    QVERIFY(p.log.messages.isEmpty());
+    QVERIFY(p.m->store == stored);
+    QCOMPARE(p.m->current, shown);
+    for (int n = 1; n <= kMemoryCount; ++n)
+        QCOMPARE(entry(p, n), entryText(n - 1, n <= 10));
+    captureWorks(p, 20);
+}
+
+void tst_hostileline::floodWhileCaptureWaits()
+{
+    Program p;
+    QSignalSpy finished(&p.main->captureRun(), &CaptureRun::finished);
+    QSignalSpy aborted(&p.main->captureRun(), &CaptureRun::aborted);
+    clickCapture(p, {30, 31, 32});
+
+    // A timer every 10 ms: the longest gap between its ticks is how long
+    // the window could not answer.
+    QTimer tick;
+    tick.setTimerType(Qt::PreciseTimer);
+    tick.setInterval(10);
+    QElapsedTimer sinceTick;
+    qint64 longestGap = 0;
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        longestGap = std::max(longestGap, sinceTick.restart());
+    });
+    Noise flood(p.instrument, 20 * 1000 * 1000, 0);
+    sinceTick.start();
+    tick.start();
+    QTRY_VERIFY_WITH_TIMEOUT(flood.done(), 60000);
+    tick.stop();
+
+    QVERIFY2(longestGap < 100, qPrintable(QStringLiteral("longest gap %1 ms").arg(longestGap)));
+    const qint64 peak = statusKiB("VmHWM");
+    QVERIFY2(peak > 0 && peak < 100 * 1024, qPrintable(QStringLiteral("peak %1 kB").arg(peak)));
+    // The Capture went on to its end; the port is still open.
+    QTRY_VERIFY_WITH_TIMEOUT(idle(p), 15000);
+    QCOMPARE(finished.count(), 1);
+    QCOMPARE(aborted.count(), 0);
+    QVERIFY(p.main->Comm1().isOpen());
+    QVERIFY(p.log.messages.isEmpty());
+    captureWorks(p, 31);
+}
+
+void tst_hostileline::dripFedReplyIsGivenUp()
+{
+    Program p;
+    const Record slot = p.m->store[4];
+    clickCapture(p, {5});
+    // A reply starts, then fill comes one byte at a time, never 2 s apart.
+    QByteArray start(1 + 252 + 1, '\x07');
+    start[0] = char(255);
+    QVERIFY(p.instrument.write(start));
+    int dripped = 0;
+    QTimer drip;
+    QObject::connect(&drip, &QTimer::timeout, [&] {
+        p.instrument.write(QByteArray(1, '\0'));
+        ++dripped;
+    });
+    drip.start(500);
+    QTRY_VERIFY_WITH_TIMEOUT(!p.main->capturing(), ReplyReceiver::kReplyLimitMs + 3000);
+    QVERIFY(dripped > 2 * ReplyReceiver::kQuietLimitMs / 500); // still dripping when given up
+    drip.stop();
+    QCOMPARE(entry(p, 5), QStringLiteral("Mem 5"));
+    QVERIFY(p.main->lstmem()->item(4)->isSelected()); // for another try
+    QCOMPARE(p.m->store[4], slot);
+    QVERIFY(p.main->Comm1().isOpen());
+    QCOMPARE(p.main->Comm1().rThreshold(), 1);
+    QVERIFY(p.log.messages.isEmpty());
+}
+
+QTEST_MAIN(tst_hostileline)
+#include "tst_hostileline.moc"
