@@ -1,5 +1,5 @@
 # Installs the build into a staging directory as `cmake --install` does for
-# a user, and checks that the program, the simulator, the icons and the
+# a user, and checks that the program, the simulator, the exporter, the icons and the
 # desktop entry land where a desktop looks for them.
 #   cmake -DBUILD_DIR=... -DSTAGE=... -DICON_SIZES="16;32" -P install_tree.cmake
 file(REMOVE_RECURSE "${STAGE}")
@@ -9,7 +9,7 @@ if(NOT rc EQUAL 0)
     message(FATAL_ERROR "cmake --install failed: ${rc}")
 endif()
 
-set(expected bin/vextrum-dgs bin/vextrum-sim
+set(expected bin/vextrum-dgs bin/vextrum-sim bin/vextrum-export
     share/applications/vextrum-dgs.desktop
     share/icons/hicolor/scalable/apps/vextrum-dgs.svg)
 foreach(size ${ICON_SIZES})
