@@ -62,6 +62,7 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen"); // fonts without a display
     QGuiApplication app(argc, argv);
+    QGuiApplication::setOrganizationName(QStringLiteral("Tarvonix"));
     QGuiApplication::setApplicationName(QStringLiteral("Vextrum DGS")); // the program's settings
     installFontSubstitutes();
 

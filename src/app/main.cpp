@@ -10,6 +10,7 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Tarvonix")); // the settings' folder
     QApplication::setApplicationName(QStringLiteral("Vextrum DGS"));
     // Message boxes and the platform's dialogs take the program's icon too.
     QApplication::setWindowIcon(vextrum::programIcon());

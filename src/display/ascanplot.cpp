@@ -54,6 +54,11 @@ void AscanPlot::setCompare(const Record &record, const QString &name)
 {
     compare_ = record;
     compareName_ = name;
+    const SetupView view = decodeSetup(record);
+    compareRange_ = readNumber(view.text(QStringLiteral("txtrange")));
+    compareDelay_ = readNumber(view.text(QStringLiteral("txtdelay")));
+    if (!std::isfinite(compareRange_) || !std::isfinite(compareDelay_))
+        compareRange_ = compareDelay_ = 0;
 }
 
 void AscanPlot::clearCompare()
@@ -212,8 +217,22 @@ void AscanPlot::paint(QPainter &p) const
     drawBaseline(screen);
     p.setClipRect(clip);
     drawTrace(content, record_);
-    if (compare_)
-        drawTrace(content, *compare_, kCompareColour);
+    if (compare_) {
+        // The other memory on this one's sound-path axis, so an echo of
+        // either stands at its own depth whatever their ranges and delays;
+        // sample against sample when either gives no range.
+        QRectF from(z0_, kTopY, z1_ - z0_, kBaseY - kTopY);
+        if (hasScale() && compareRange_ != 0) {
+            auto columnOf = [this](double x) {
+                return plot::kFirstColumn + (pathAt(x) - compareDelay_) * plot::kColumnsSpan / compareRange_;
+            };
+            from.setLeft(columnOf(z0_));
+            from.setRight(columnOf(z1_));
+        }
+        PainterSurface other(p, from, plot_);
+        other.setDrawWidth(2);
+        drawTrace(other, *compare_, kCompareColour);
+    }
     p.setClipping(false);
     drawGraticule(screen);
     p.setClipRect(clip);

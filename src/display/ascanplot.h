@@ -119,6 +119,7 @@ private:
     SetupView view_;
     std::optional<Record> compare_;
     QString compareName_;
+    double compareRange_ = 0, compareDelay_ = 0;
     double range_ = 0, delay_ = 0;
     double z0_ = plot::kFirstColumn, z1_ = plot::kLastColumn;
     QList<GatePeak> peaks_;

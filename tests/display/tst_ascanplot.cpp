@@ -192,6 +192,26 @@ void tst_ascanplot::comparedTraceInItsColour()
     };
     QVERIFY(swatches(kGreen) > 10);
     QVERIFY(swatches(kCompareColour) > 10);
+
+    // A memory of another range and delay is drawn on the shown one's
+    // sound-path axis: its echo at 45 mm (range 50 from 25, sample 100)
+    // stands at 45 mm (x = 113.5), not at sample 100's column (x = 101).
+    Record deeper = memory(QStringLiteral("50"), QStringLiteral("25"));
+    deeper[100] = 80;
+    plot.setCompare(deeper, QStringLiteral("Mem 9"));
+    image.fill(Qt::white);
+    painter.begin(&image);
+    plot.paint(painter);
+    painter.end();
+    auto redNear = [&image, &plot](double x) {
+        int n = 0;
+        const int y = int(plot.pixelY(130)); // 40 %
+        for (int px = int(plot.pixelX(x)) - 3; px <= int(plot.pixelX(x)) + 3; ++px)
+            n += image.pixelColor(px, y) == kCompareColour;
+        return n;
+    };
+    QVERIFY(redNear(113.5) > 0);
+    QCOMPARE(redNear(101), 0);
 }
 
 QTEST_MAIN(tst_ascanplot)

@@ -521,6 +521,10 @@ void tst_export::headlessExporter()
     for (QString &a : args)
         a = a == QLatin1String("DATA") ? dat : a.replace(QLatin1String("OUT"), out.path());
 
+    { // the letterhead as the program keeps it
+        QSettings program(QStringLiteral("Tarvonix"), QStringLiteral("Vextrum DGS"));
+        writeLetterhead(program, sampleLetterhead());
+    }
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("QT_QPA_PLATFORM")); // it must manage without
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), settingsDir_.path());
@@ -545,8 +549,10 @@ void tst_export::headlessExporter()
                  (QStringList{"mem002.png", "mem009.png"}));
         QCOMPARE(QImage(out.filePath(QStringLiteral("pics/mem009.png"))).size(), ascan::imageSize());
     }
-    if (files.contains(QStringLiteral("r.pdf")) && havePoppler())
+    if (files.contains(QStringLiteral("r.pdf")) && havePoppler()) {
         QCOMPARE(pdfPages(out.filePath(QStringLiteral("r.pdf"))), 3);
+        QVERIFY(pageText(out.filePath(QStringLiteral("r.pdf")), 3).contains(QStringLiteral("Northgate Inspection Ltd")));
+    }
 }
 
 QTEST_MAIN(tst_export)
