@@ -417,25 +417,44 @@ void tst_capture::receivePathFilesMemory()
 
 void tst_capture::receivePathIgnoresForeignNumbers_data()
 {
-    QTest::addColumn<int>("number");
-    QTest::newRow("0") << 0;
-    QTest::newRow("250") << 250;
+    QTest::addColumn<QString>("own"); // the reply's three own-number characters
+    QTest::newRow("0") << "000";
+    QTest::newRow("250") << "250";
+    QTest::newRow("not digits") << "1`?"; // as line noise reads
 }
 
 void tst_capture::receivePathIgnoresForeignNumbers()
 {
-    QFETCH(int, number);
+    QFETCH(QString, own);
+    const bool digits = own != QLatin1String("1`?");
     Bench b;
-    b.sim->setRecord(12, numbered(number));
+    Record foreign = sampleMemory(1);
+    setRecordText(foreign, 358, own);
+    b.sim->setRecord(12, foreign);
     const Store before = b.m->store;
+    const Record shown = b.m->current;
     b.sim->sendMemory(12);
-    // Read completely: the record holds it, nothing is filed or shown.
-    QTRY_COMPARE(ownNumber(b.m->current), double(number));
-    QTRY_VERIFY(!b.main->receivePath().isReading());
+    // Read completely and never filed; a number of no memory is not even
+    // taken into the record.
+    QTRY_VERIFY(b.sim->pendingBytes() == 0 && !b.main->receivePath().isReading());
+    QTest::qWait(50);
+    if (digits)
+        QCOMPARE(ownNumber(b.m->current), own.toDouble());
+    else
+        QCOMPARE(b.m->current, shown);
     QVERIFY(b.m->store == before);
     for (int i = 0; i < 200; ++i)
         QVERIFY(!b.entry(i + 1).endsWith(QLatin1Char('*')));
     QCOMPARE(b.main->box("txtmemno")->text(), QStringLiteral("1")); // not redrawn
+
+    // Asked for in a Capture, the same reply is not received either.
+    if (digits)
+        return;
+    b.select({12});
+    QVERIFY(b.capture());
+    QVERIFY(b.m->store == before);
+    QCOMPARE(b.entry(12), QStringLiteral("Mem 12"));
+    QCOMPARE(b.status(), QStringLiteral("Capture finished: 0 of 1 received; not received: Mem 12"));
 }
 
 QTEST_MAIN(tst_capture)

@@ -189,7 +189,9 @@ void tst_filewindows::openReadsItBack()
 
     Program fresh; // a new program in its own directory
     QVERIFY(QFile::copy(p.dir.file(QStringLiteral("temp.dat")), fresh.dir.file(QStringLiteral("temp.dat"))));
-    fresh.m->shownSlot = 5;
+    fresh.main->show();
+    fresh.doubleClick(5, Qt::NoModifier); // Mem 6 on screen, its notes' target
+    QCOMPARE(fresh.m->shownSlot, std::int16_t(5));
     const Record current = fresh.m->current;
     auto *w = openWindow<frmopen>(fresh, "mnuopen");
     QCOMPARE(w->windowTitle(), QStringLiteral("File Open"));
