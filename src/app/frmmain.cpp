@@ -622,6 +622,10 @@ void frmmain::cmdcapture_Click()
                QStringLiteral("Capture"));
         return;
     }
+    // The button greys out for the run: the keyboard goes back to the list
+    // rather than on to whatever box follows the button.
+    if (cmdcapture_->hasFocus())
+        lstmem_->setFocus();
     cmdcapture_->setEnabled(false);
     cmdstop_->show();
     capture_->start();
