@@ -43,13 +43,7 @@ struct Bench
         QObject::connect(sim.get(), &InstrumentSimulator::frameReceived, [this](const QByteArray &f) { frames << f; });
     }
 
-    static SimulatorOptions fast()
-    {
-        SimulatorOptions o;
-        o.rate = 0;
-        o.delayMs = 5;
-        return o;
-    }
+    static SimulatorOptions fast() { return fastInstrument(); }
 
     void select(std::initializer_list<int> memories)
     {

@@ -49,10 +49,7 @@ private slots:
 
 void tst_endtoend::roadOfAMemory()
 {
-    SimulatorOptions options;
-    options.rate = 0; // the line's pace is the Capture tests' business
-    options.delayMs = 5;
-    InstrumentSimulator instrument(options);
+    InstrumentSimulator instrument(fastInstrument()); // the line's pace is the Capture tests' business
     QVERIFY(instrument.isValid());
     QList<int> requested;
     connect(&instrument, &InstrumentSimulator::requestReceived, this, [&](int n) { requested << n; });

@@ -116,10 +116,7 @@ private slots:
 
 void tst_viewers::browserFollowsCaptureNotesAndOpen()
 {
-    SimulatorOptions o;
-    o.rate = 0;
-    o.delayMs = 5;
-    InstrumentSimulator sim(o);
+    InstrumentSimulator sim(fastInstrument());
     QVERIFY(sim.isValid());
     Program p(sim.devicePath());
     p.main->show();
@@ -209,10 +206,7 @@ void tst_viewers::browserSortsFiltersAndShows()
 
 void tst_viewers::browserFollowsRecaptureReceiveAndItsOwnShow()
 {
-    SimulatorOptions o;
-    o.rate = 0;
-    o.delayMs = 5;
-    InstrumentSimulator sim(o);
+    InstrumentSimulator sim(fastInstrument());
     QVERIFY(sim.isValid());
     Program p(sim.devicePath());
     p.main->show();

@@ -8,8 +8,7 @@
 #include <memory>
 
 #ifdef Q_OS_UNIX
-#include <csignal>
-#include <sys/resource.h>
+#include "common/filesizelimit.h"
 #endif
 
 using namespace vextrum;
@@ -479,17 +478,14 @@ void tst_datafile::failedWriteKeepsOldFile()
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(good);
     }
-    rlimit saved{};
-    QVERIFY(getrlimit(RLIMIT_FSIZE, &saved) == 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 100000;
-    QVERIFY(setrlimit(RLIMIT_FSIZE, &small) == 0);
     auto store = newStore(0);
     QString error;
-    const bool ok = writeDataFile(path, *store, &error);
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
+    bool ok = true;
+    {
+        FileSizeLimit limit(100000);
+        QVERIFY(limit.isActive());
+        ok = writeDataFile(path, *store, &error);
+    }
 
     QVERIFY(!ok);
     QVERIFY2(error.startsWith("Cannot write"), qPrintable(error));

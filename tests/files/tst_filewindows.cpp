@@ -16,10 +16,10 @@
 #include <sys/stat.h>
 
 #ifdef Q_OS_UNIX
+#include "common/filesizelimit.h"
+
 #include <cerrno>
-#include <csignal>
 #include <cstring>
-#include <sys/resource.h>
 #endif
 
 using namespace vextrum;
@@ -131,15 +131,11 @@ void tst_filewindows::saveFailuresKeepTheWindow()
     const QString path = p.dir.file(QStringLiteral("a.dat"));
     writeBytes(path, "1 2 3 ");
     w->findChild<DirList *>(QStringLiteral("Dir1"))->setPath(p.dir.path());
-    rlimit saved{};
-    QVERIFY(getrlimit(RLIMIT_FSIZE, &saved) == 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 100000;
-    QVERIFY(setrlimit(RLIMIT_FSIZE, &small) == 0);
-    QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("cmdsaveok")), Qt::LeftButton);
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
+    {
+        FileSizeLimit limit(100000);
+        QVERIFY(limit.isActive());
+        QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("cmdsaveok")), Qt::LeftButton);
+    }
     QCOMPARE(p.log.count(QStringLiteral("File Save")), 3);
     const QString text = p.log.messages.last().second;
     QCOMPARE(text, QStringLiteral("The file can't be saved: Cannot write %1: %2.")
