@@ -1,15 +1,16 @@
 #include "app/exportmenu.h"
 
-#include "app/frmmain.h"
-#include "store/msgbox.h"
+#include "display/msgbox.h"
 #include "report/export.h"
 #include "report/frmexportop.h"
-#include "report/frmletterhead.h"
-#include "report/printreport.h"
+#include "report/optionframe.h"
+#include "report/reportcontext.h"
+#include "store/memorystore.h"
 
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QMainWindow>
 #include <QPrinter>
 #include <QSettings>
 #include <QStatusBar>
@@ -34,19 +35,19 @@ void rememberDirectory(const QString &file)
 
 // The memories for an export, chosen as for printing; false when the user
 // cancels.
-bool chooseMemories(Module1 &m, frmmain &main, const QString &title, QList<ExportMemory> *memories)
+bool chooseMemories(const ReportContext &context, const QString &title, QList<ExportMemory> *memories)
 {
-    frmexportop op(title, &main);
+    frmexportop op(title, context.window);
     if (op.exec() != QDialog::Accepted)
         return false;
     const PrintChoice choice = op.choice();
     if (choice == PrintChoice::Single) {
-        *memories = {memoryOnScreen(m)};
+        *memories = {memoryOnScreen(context.store)};
     } else {
-        *memories = storedMemories(m.store, memoriesChosen(choice, main.lstmem()));
+        *memories = storedMemories(context.store.records(), memoriesChosen(choice, context));
     }
     if (memories->isEmpty()) {
-        MsgBox(m, &main,
+        MsgBox(context.window,
                choice == PrintChoice::All ? QStringLiteral("There is no captured memory to export.")
                                           : QStringLiteral("There is no selected memory to export."));
         return false;
@@ -72,20 +73,20 @@ QString withSuffix(QString path, const char *suffix)
     return path;
 }
 
-void done(Module1 &m, frmmain &main, bool ok, const QString &error, const QString &status)
+void done(QMainWindow &window, bool ok, const QString &error, const QString &status)
 {
     if (ok)
-        main.statusBar()->showMessage(status, kStatusMs);
+        window.statusBar()->showMessage(status, kStatusMs);
     else
-        MsgBox(m, &main, error);
+        MsgBox(&window, error);
 }
 
 } // namespace
 
-void mnuexportpdf_Click(Module1 &m, frmmain &main)
+void mnuexportpdf_Click(const ReportContext &context, QMainWindow &main)
 {
     QList<ExportMemory> memories;
-    if (!chooseMemories(m, main, QStringLiteral("Export PDF"), &memories))
+    if (!chooseMemories(context, QStringLiteral("Export PDF"), &memories))
         return;
     const QString path = withSuffix(QFileDialog::getSaveFileName(&main, QStringLiteral("Export PDF"),
                                                                  defaultName(memories, "pdf"),
@@ -96,15 +97,15 @@ void mnuexportpdf_Click(Module1 &m, frmmain &main)
     rememberDirectory(path);
     QString error;
     // The page of the printer chosen in PrintSetup, so the file matches paper.
-    const bool ok = exportPdf(path, memories, loadLetterhead(), currentPrinter(m).pageLayout(), &error);
-    done(m, main, ok, QStringLiteral("The PDF can't be written: %1").arg(error),
+    const bool ok = exportPdf(path, memories, loadLetterhead(), context.print.printer().pageLayout(), &error);
+    done(main, ok, QStringLiteral("The PDF can't be written: %1").arg(error),
          QStringLiteral("%1 page(s) exported to %2").arg(memories.size()).arg(QDir::toNativeSeparators(path)));
 }
 
-void mnuexportcsv_Click(Module1 &m, frmmain &main)
+void mnuexportcsv_Click(const ReportContext &context, QMainWindow &main)
 {
     QList<ExportMemory> memories;
-    if (!chooseMemories(m, main, QStringLiteral("Export CSV"), &memories))
+    if (!chooseMemories(context, QStringLiteral("Export CSV"), &memories))
         return;
     const QString path = withSuffix(QFileDialog::getSaveFileName(&main, QStringLiteral("Export CSV"),
                                                                  defaultName(memories, "csv"),
@@ -115,13 +116,13 @@ void mnuexportcsv_Click(Module1 &m, frmmain &main)
     rememberDirectory(path);
     QString error;
     const bool ok = exportCsv(path, memories, &error);
-    done(m, main, ok, QStringLiteral("The CSV file can't be written: %1").arg(error),
+    done(main, ok, QStringLiteral("The CSV file can't be written: %1").arg(error),
          QStringLiteral("%1 memory row(s) exported to %2").arg(memories.size()).arg(QDir::toNativeSeparators(path)));
 }
 
-void mnuexportpic_Click(Module1 &m, frmmain &main)
+void mnuexportpic_Click(const ReportContext &context, QMainWindow &main)
 {
-    const ExportMemory shown = memoryOnScreen(m);
+    const ExportMemory shown = memoryOnScreen(context.store);
     const QStringList filters = {QStringLiteral("PNG picture 1x (*.png)"), QStringLiteral("PNG picture 2x (*.png)"),
                                  QStringLiteral("PNG picture 3x (*.png)"), QStringLiteral("PNG picture 4x (*.png)"),
                                  QStringLiteral("SVG drawing (*.svg)")};
@@ -141,18 +142,6 @@ void mnuexportpic_Click(Module1 &m, frmmain &main)
     const int scale = svgChosen ? 1 : int(filters.indexOf(filter)) + 1;
     QString error;
     const bool ok = svg ? exportSvg(path, shown.record, &error) : exportPng(path, shown.record, scale, &error);
-    done(m, main, ok, QStringLiteral("The picture can't be written: %1").arg(error),
+    done(main, ok, QStringLiteral("The picture can't be written: %1").arg(error),
          QStringLiteral("A-scan picture exported to %1").arg(QDir::toNativeSeparators(path)));
-}
-
-QWidget *mnuletterhead_Click(Module1 &m, frmmain &main)
-{
-    frmletterhead *w = main.findChild<frmletterhead *>(QString(), Qt::FindDirectChildrenOnly);
-    if (!w) {
-        w = new frmletterhead([&m, &main](const QString &text) { MsgBox(m, &main, text); }, &main);
-        w->show();
-    }
-    w->raise();
-    w->activateWindow();
-    return w;
 }

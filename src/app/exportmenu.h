@@ -1,15 +1,14 @@
 #pragma once
-// File, "Export PDF...", "Export CSV...", "Export Picture..." and
-// "Report Letterhead...": the choice of memories, the file chooser, the
-// export and what the user is told. The exports themselves are in
-// report/export.h.
+// File, "Export PDF...", "Export CSV..." and "Export Picture...": the
+// choice of memories, the file chooser, the export and what the user is
+// told (in `window`'s status bar, or a message). The exports themselves
+// are in report/export.h.
 
-struct Module1;
-class frmmain;
-class QWidget;
+class QMainWindow;
+namespace vextrum {
+struct ReportContext;
+}
 
-void mnuexportpdf_Click(Module1 &m, frmmain &main);
-void mnuexportcsv_Click(Module1 &m, frmmain &main);
-void mnuexportpic_Click(Module1 &m, frmmain &main);
-// The letterhead window; an open one is brought to the front.
-QWidget *mnuletterhead_Click(Module1 &m, frmmain &main);
+void mnuexportpdf_Click(const vextrum::ReportContext &context, QMainWindow &window);
+void mnuexportcsv_Click(const vextrum::ReportContext &context, QMainWindow &window);
+void mnuexportpic_Click(const vextrum::ReportContext &context, QMainWindow &window);

@@ -1,22 +1,21 @@
 #include "app/frmbrowse.h"
 
-#include "app/frmmain.h"
 #include "display/memorytable.h"
+#include "store/memorystore.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QSortFilterProxyModel>
 #include <QTableView>
 #include <QVBoxLayout>
 
 using namespace vextrum;
 
-frmbrowse::frmbrowse(Module1 &m, frmmain &main, QWidget *parent)
-    : ViewWindow("frmbrowse", QStringLiteral("Memory Browser"), parent), m_(m), main_(main)
+frmbrowse::frmbrowse(MemoryStore &store, QWidget *parent)
+    : ViewWindow("frmbrowse", QStringLiteral("Memory Browser"), parent), store_(store)
 {
     model_ = new MemoryTable(this);
     proxy_ = new QSortFilterProxyModel(this);
@@ -55,7 +54,7 @@ frmbrowse::frmbrowse(Module1 &m, frmmain &main, QWidget *parent)
 
     connect(filter_, &QLineEdit::textChanged, this, &frmbrowse::filterTyped);
     connect(table_, &QTableView::doubleClicked, this, [this](const QModelIndex &index) { showRow(index.row()); });
-    connect(&main_, &frmmain::storeChanged, this, &frmbrowse::refresh);
+    connect(&store_, &MemoryStore::changed, this, &frmbrowse::refresh);
 
     refresh();
     table_->resizeColumnsToContents();
@@ -71,11 +70,10 @@ frmbrowse::frmbrowse(Module1 &m, frmmain &main, QWidget *parent)
 void frmbrowse::refresh()
 {
     QList<bool> captured;
-    const QListWidget *list = main_.lstmem();
     captured.reserve(kMemoryCount);
     for (int s = 0; s < kMemoryCount; ++s)
-        captured << (s < list->count() && isCapturedEntry(list->item(s)->text(), s));
-    model_->refresh(m_.store, captured);
+        captured << store_.isCaptured(s);
+    model_->refresh(store_.records(), captured);
     updateCount();
 }
 
@@ -84,7 +82,7 @@ void frmbrowse::showRow(int row)
     const QModelIndex index = proxy_->index(row, 0);
     if (!index.isValid())
         return;
-    main_.showMemory(proxy_->data(index, MemoryTable::SlotRole).toInt());
+    store_.show(proxy_->data(index, MemoryTable::SlotRole).toInt());
 }
 
 void frmbrowse::filterTyped(const QString &text)

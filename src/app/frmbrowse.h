@@ -10,21 +10,20 @@ class QLabel;
 class QLineEdit;
 class QSortFilterProxyModel;
 class QTableView;
-class frmmain;
-struct Module1;
 
 namespace vextrum {
+class MemoryStore;
 class MemoryTable;
-}
+} // namespace vextrum
 
 class frmbrowse : public ViewWindow
 {
     Q_OBJECT
 public:
-    frmbrowse(Module1 &m, frmmain &main, QWidget *parent = nullptr);
+    frmbrowse(vextrum::MemoryStore &store, QWidget *parent = nullptr);
 
     QTableView *table() const { return table_; }
-    // Reads the 200 memories and their captured marks again.
+    // Reads the 200 memories and which are captured again.
     void refresh();
     // Shows the memory of a row of the table as it is sorted and filtered.
     void showRow(int row);
@@ -36,8 +35,7 @@ private:
     void filterTyped(const QString &text);
     void updateCount();
 
-    Module1 &m_;
-    frmmain &main_;
+    vextrum::MemoryStore &store_;
     vextrum::MemoryTable *model_;
     QSortFilterProxyModel *proxy_;
     QTableView *table_;

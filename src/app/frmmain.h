@@ -1,138 +1,116 @@
 #pragma once
-// The main window: memory list, A-scan picture, parameter panel, notes,
-// Capture, and the serial port Comm1. It shows what Module1 holds and wires
-// the windows together; the logic it calls lives in the layers below, and
-// the file and report windows reach it only through their host interfaces.
+// The main window: memory list, A-scan picture, parameter panel, notes and
+// Capture. It shows what the session's memory store holds and forwards
+// what the user does; the session owns the port, the Capture run and the
+// receive path. It also makes the other windows, handing each the part of
+// the session it needs.
 
-#include "store/module1.h"
-#include "files/filehost.h"
-#include "link/capture.h"
-#include "report/reporthost.h"
+#include "link/session.h"
+#include "report/printsettings.h"
+#include "report/reportcontext.h"
 
 #include <QMainWindow>
-#include <QHash>
 #include <QPointer>
+#include <memory>
 
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QProgressBar;
 class QPushButton;
 class QTimer;
-class QAction;
-class QProgressBar;
+class frmAbout;
+class frmbrowse;
+class frmhelp;
+class frmletterhead;
+class frmopen;
 class frmoption;
+class frmprintop;
+class frmsave;
+class frmviewer;
 
 namespace vextrum {
-class CommPort;
+class FieldBoxes;
 class PictureBox;
-class ReplyReceiver;
 } // namespace vextrum
 
-class frmmain : public QMainWindow,
-                public vextrum::FileHost,
-                public vextrum::ReportHost,
-                private vextrum::CaptureHost
+class frmmain : public QMainWindow
 {
     Q_OBJECT
 public:
-    explicit frmmain(Module1 &m, QWidget *parent = nullptr);
+    explicit frmmain(vextrum::Session &session, QWidget *parent = nullptr);
     ~frmmain() override;
 
     // Start-up: list, store, dfd.cfg, port, demonstration trace. On any
     // failure: "File Error", port 1, the port selection, main window hidden.
     void Form_Load();
 
-    void display_pattern() override;
-    void display_setup() override;
-    void display_DAC();
-    void display_DAC614();
-    void cal_grt();
+    // The record on screen: its trace and graticule, then its panel,
+    // readings and notes with what its settings draw over the trace.
+    void display_pattern();
+    void display_setup();
 
-    // Shows the first selected memory from the top and makes its slot the
-    // shown slot; nothing when no entry is selected.
+    // Shows the first selected memory from the top; nothing when no entry
+    // is selected.
     void lstmem_DblClick();
-    // Shows the memory of a slot as the list's double-click does.
-    void showMemory(int slot);
     // Writes the note boxes into the memory on screen; with none on screen
     // it writes nothing and says how to pick one.
     void cmdtxtsav_Click();
-    // A line for the user in the status bar.
-    void showStatus(const QString &text) override;
 
-    // Capture of the selected memories, and the instrument's own sending.
+    // Capture of the selected memories, and the instrument's own sending:
+    // the work is the session's.
     void cmdcapture_Click();
-    void getascan() override;
-    void Unfreez() override;
-    void tmrwt_Timer();
-    void Comm1_OnComm(int event);
-    bool capturing() const { return m_.capturing || capture_->isRunning(); }
-    vextrum::CaptureRun &captureRun() { return *capture_; }
-    vextrum::ReplyReceiver &receivePath() { return *passive_; }
+    void getascan() { session_.capture().getascan(); }
+    void Unfreez() { session_.capture().Unfreez(); }
+    void tmrwt_Timer() { session_.capture().tmrwt_Timer(); }
+    void Comm1_OnComm(int event) { session_.Comm1_OnComm(event); }
 
     // Ends the program at once: port released, every window closed.
     void endProgram();
-    bool ending() const override { return ending_; }
 
-    // Reads and discards all pending input, leaving the read length at 1.
-    void flushInput() override;
-
-    vextrum::CommPort &Comm1() override { return *comm_; }
-    Module1 &module() { return m_; }
-    QListWidget *lstmem() const override { return lstmem_; }
+    vextrum::Session &session() { return session_; }
+    vextrum::PrintSettings &printSettings() { return print_; }
+    QListWidget *lstmem() const { return lstmem_; }
     vextrum::PictureBox *picascan() const { return picascan_; }
-    QTimer *tmrwt() const { return tmrwt_; }
+    QTimer *tmrwt() { return &session_.capture().replyTimer(); }
+    // A box of the window by objectName, for a look at what it shows.
     QLineEdit *box(const char *name) const;
-
-    // FileHost and ReportHost
-    QWidget *hostWindow() override { return this; }
-    QImage ascanImage() const override;
-    QString boxText(const char *name) const override;
-    QString captionText(const char *name) const override;
 
     // Opens the port selection window, or brings an open one to the front.
     frmoption *showOption();
-    // The same for the other windows of the menu bar.
-    QWidget *showWindow(const QString &name);
-
-signals:
-    // A memory was drawn on the main picture (the current record).
-    void recordShown();
-    // Memories were captured, opened or given notes; sent once the work at
-    // hand is done.
-    void storeChanged();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
     void buildMenus();
-    void buildPanel(QWidget *client);
-    void buildNotes(QWidget *client);
-    void passiveReplyFinished(bool complete);
-    void portLost(const QString &reason);
+    void buildStatusBar();
+    void connectSession();
+    void fillList();
+    void showStatus(const QString &text);
     void updateCaptureButton();
-    void dropTail();
+    QList<int> selectedSlots() const;
+    // What the print and export windows get of this window and the session.
+    vextrum::ReportContext reportContext();
 
-    // CaptureHost
-    int entryCount() const override;
-    bool entrySelected(int entry) const override;
-    void markCaptured(int entry) override;
-    void showCurrent() override;
-
-    Module1 &m_;
-    vextrum::CommPort *comm_ = nullptr;
+    vextrum::Session &session_;
+    vextrum::PrintSettings print_;
+    std::unique_ptr<vextrum::FieldBoxes> fields_;
+    QString openDirectory_; // where File, Open was last left
     QListWidget *lstmem_ = nullptr;
     QPushButton *cmdcapture_ = nullptr;
-    QTimer *tmrwt_ = nullptr;
-    QTimer *storeChangedLater_ = nullptr;
     vextrum::PictureBox *picascan_ = nullptr;
-    QPointer<frmoption> option_;
-    QHash<QString, QPointer<QWidget>> windows_;
-    vextrum::CaptureRun *capture_ = nullptr;
-    vextrum::ReplyReceiver *passive_ = nullptr;
     QLabel *status_ = nullptr;
     QProgressBar *progress_ = nullptr;
     QPushButton *cmdstop_ = nullptr;
-    QTimer *tail_ = nullptr;
+    QPointer<frmoption> option_;
+    QPointer<frmopen> open_;
+    QPointer<frmsave> save_;
+    QPointer<frmprintop> printop_;
+    QPointer<frmhelp> help_;
+    QPointer<frmAbout> about_;
+    QPointer<frmviewer> viewer_;
+    QPointer<frmbrowse> browser_;
+    QPointer<frmletterhead> letterhead_;
     bool ending_ = false;
 };

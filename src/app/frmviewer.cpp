@@ -1,21 +1,20 @@
 #include "app/frmviewer.h"
 
-#include "app/frmmain.h"
 #include "display/ascanscope.h"
+#include "store/memorystore.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 using namespace vextrum;
 
-frmviewer::frmviewer(Module1 &m, frmmain &main, QWidget *parent)
-    : ViewWindow("frmviewer", QStringLiteral("A-scan Viewer"), parent), m_(m), main_(main)
+frmviewer::frmviewer(const MemoryStore &store, QWidget *parent)
+    : ViewWindow("frmviewer", QStringLiteral("A-scan Viewer"), parent), store_(store)
 {
     scope_ = new AscanScope(this);
     scope_->setObjectName(QStringLiteral("picview"));
@@ -80,8 +79,8 @@ frmviewer::frmviewer(Module1 &m, frmmain &main, QWidget *parent)
         compareWith(compare_->itemData(index).toInt());
     });
 
-    connect(&main_, &frmmain::recordShown, this, &frmviewer::followRecord);
-    connect(&main_, &frmmain::storeChanged, this, &frmviewer::followStore);
+    connect(&store_, &MemoryStore::currentShown, this, &frmviewer::followRecord);
+    connect(&store_, &MemoryStore::changed, this, &frmviewer::followStore);
 
     restoreSize(QSize(900, 520));
     followStore();
@@ -91,7 +90,7 @@ frmviewer::frmviewer(Module1 &m, frmmain &main, QWidget *parent)
 void frmviewer::followRecord()
 {
     AscanPlot &plot = scope_->plot();
-    plot.setRecord(m_.current, memoryName(m_.current, QStringLiteral("Memory on screen")));
+    plot.setRecord(store_.current(), memoryName(store_.current(), QStringLiteral("Memory on screen")));
     name_->setText(plot.name());
     showPeaks();
     scope_->replot();
@@ -102,10 +101,8 @@ void frmviewer::followStore()
     const int chosen = compare_->currentData().toInt();
     compare_->clear();
     compare_->addItem(QStringLiteral("(none)"), 0);
-    const QListWidget *list = main_.lstmem();
-    for (int s = 0; s < list->count(); ++s)
-        if (isCapturedEntry(list->item(s)->text(), s))
-            compare_->addItem(QStringLiteral("Mem %1").arg(s + 1), s + 1);
+    for (int s : store_.capturedSlots())
+        compare_->addItem(QStringLiteral("Mem %1").arg(s + 1), s + 1);
     const int index = compare_->findData(chosen);
     compare_->setCurrentIndex(std::max(index, 0));
     compareWith(index > 0 ? chosen : 0);
@@ -119,7 +116,7 @@ void frmviewer::compareWith(int memory)
         plot.clearCompare();
         compare_->setCurrentIndex(0);
     } else {
-        plot.setCompare(m_.store[std::size_t(memory - 1)], QStringLiteral("Mem %1").arg(memory));
+        plot.setCompare(store_.record(memory - 1), QStringLiteral("Mem %1").arg(memory));
         compare_->setCurrentIndex(index);
     }
     scope_->replot();

@@ -2,17 +2,16 @@
 // "A-scan Viewer": the memory on screen at any size, with the pointer's
 // sound path and amplitude, the highest echo in each gate, zoom, a second
 // memory to compare with, and a copy of the picture for the clipboard.
-// It follows the main window: every memory shown there is shown here.
+// It follows the store: every memory put on screen is shown here.
 
 #include "app/viewwindow.h"
 
 class QComboBox;
 class QLabel;
-class frmmain;
-struct Module1;
 
 namespace vextrum {
 class AscanScope;
+class MemoryStore;
 struct Readout;
 } // namespace vextrum
 
@@ -20,7 +19,7 @@ class frmviewer : public ViewWindow
 {
     Q_OBJECT
 public:
-    frmviewer(Module1 &m, frmmain &main, QWidget *parent = nullptr);
+    frmviewer(const vextrum::MemoryStore &store, QWidget *parent = nullptr);
 
     vextrum::AscanScope *scope() const { return scope_; }
     // Takes the current record again, as the main window shows it.
@@ -39,8 +38,7 @@ private:
     void showPeaks();
     void copyPicture();
 
-    Module1 &m_;
-    frmmain &main_;
+    const vextrum::MemoryStore &store_;
     vextrum::AscanScope *scope_;
     QLabel *name_;
     QLabel *pointer_;

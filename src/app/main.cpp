@@ -2,10 +2,9 @@
 #include "app/fonts.h"
 #include "app/frmmain.h"
 #include "display/programicon.h"
-#include "store/module1.h"
+#include "link/session.h"
 
 #include <QApplication>
-#include <memory>
 
 int main(int argc, char *argv[])
 {
@@ -16,8 +15,8 @@ int main(int argc, char *argv[])
     QApplication::setWindowIcon(vextrum::programIcon());
     vextrum::installFontSubstitutes();
 
-    auto m = std::make_unique<Module1>(); // the store is too big for the stack
-    frmmain main(*m);
+    vextrum::Session session;
+    frmmain main(session);
     main.Form_Load();
     return app.exec();
 }

@@ -43,8 +43,8 @@ void AscanPlot::setRecord(const Record &record, const QString &name)
     record_ = record;
     name_ = name;
     view_ = decodeSetup(record_);
-    range_ = readNumber(view_.text(QStringLiteral("txtrange")));
-    delay_ = readNumber(view_.text(QStringLiteral("txtdelay")));
+    range_ = readNumber(view_.text(Field::Range));
+    delay_ = readNumber(view_.text(Field::Delay));
     if (!std::isfinite(range_) || !std::isfinite(delay_))
         range_ = delay_ = 0; // nothing sensible to measure with
     findPeaks();
@@ -55,8 +55,8 @@ void AscanPlot::setCompare(const Record &record, const QString &name)
     compare_ = record;
     compareName_ = name;
     const SetupView view = decodeSetup(record);
-    compareRange_ = readNumber(view.text(QStringLiteral("txtrange")));
-    compareDelay_ = readNumber(view.text(QStringLiteral("txtdelay")));
+    compareRange_ = readNumber(view.text(Field::Range));
+    compareDelay_ = readNumber(view.text(Field::Delay));
     if (!std::isfinite(compareRange_) || !std::isfinite(compareDelay_))
         compareRange_ = compareDelay_ = 0;
 }
@@ -118,11 +118,10 @@ Readout AscanPlot::readoutAt(QPointF pixel) const
 void AscanPlot::findPeaks()
 {
     peaks_.clear();
-    auto peak = [this](int gate, const char *start, const char *end, const char *level) {
-        const GateLine g = gateLine(view_.text(QString::fromLatin1(start)), view_.text(QString::fromLatin1(end)),
-                                    view_.text(QString::fromLatin1(level)));
+    auto peak = [this](const GateFields &gate) {
+        const GateLine g = gateLine(view_.text(gate.start), view_.text(gate.end), view_.text(gate.level));
         GatePeak p;
-        p.gate = gate;
+        p.gate = gate.gate;
         // Samples whose x = k + 1 lies on the drawn line.
         const double lo = std::max(std::min(g.x1, g.x2) - plot::kFirstColumn, 0.0);
         const double hi = std::min(std::max(g.x1, g.x2) - plot::kFirstColumn, double(pos::AscanDrawnLast));
@@ -136,12 +135,10 @@ void AscanPlot::findPeaks()
         p.path = pathAt(p.sample + plot::kFirstColumn);
         peaks_.append(p);
     };
-    for (Overlay o : view_.overlays) {
-        if (o == Overlay::Gate1)
-            peak(1, "txtstart", "txtend", "txtlevel");
-        else if (o == Overlay::Gate2)
-            peak(2, "txtstart2", "txtend2", "txtlevel2");
-    }
+    for (Overlay o : view_.overlays)
+        for (const GateFields &gate : gateFields())
+            if (o == gate.overlay)
+                peak(gate);
 }
 
 bool AscanPlot::zoomToPixels(double a, double b)

@@ -6,7 +6,7 @@
 // a second memory drawn over the first for comparison. No window needed:
 // it paints onto any QPainter.
 
-#include "display/setupview.h"
+#include "display/memorypicture.h"
 #include "display/surface.h"
 #include "store/record.h"
 

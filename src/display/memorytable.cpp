@@ -1,7 +1,6 @@
 #include "display/memorytable.h"
 
-#include "display/setupfields.h"
-#include "display/setupview.h"
+#include "store/fields.h"
 
 #include <QBrush>
 #include <QColor>
@@ -10,18 +9,10 @@ namespace vextrum {
 
 namespace {
 
-const SetupField &field(const char *box)
+QString fieldText(const Record &r, Field f)
 {
-    for (const SetupField &f : setupFields())
-        if (qstrcmp(f.box, box) == 0)
-            return f;
-    Q_UNREACHABLE();
-}
-
-QString fieldText(const Record &r, const char *box)
-{
-    const SetupField &f = field(box);
-    return recordText(r, f.first, f.shown);
+    const FieldInfo &info = fieldInfo(f);
+    return recordText(r, info.first, info.length);
 }
 
 QString trimmedRight(QString s)
@@ -38,7 +29,7 @@ QString timeKey(const QString &clock, const Record &r)
 {
     if (clock == mode::Off)
         return QString();
-    const QString c = recordText(r, kTimeFirst, 10);
+    const QString c = fieldText(r, Field::TimeDate);
     const QString century = c.mid(8, 2) < QStringLiteral("70") ? QStringLiteral("20") : QStringLiteral("19");
     return century + c.mid(8, 2) + c.mid(6, 2) + c.mid(4, 2) + c.mid(0, 2) + c.mid(2, 2);
 }
@@ -60,17 +51,17 @@ void MemoryTable::refresh(const Store &store, const QList<bool> &captured)
         row.key[Captured] = row.captured ? 0 : 1;
         const Record &r = store[std::size_t(s)];
         if (row.captured) {
-            const QString clock = fieldText(r, "txtclock");
+            const QString clock = fieldText(r, Field::Clock);
             row.text[TimeDate] = timeLabel(clock, r);
             row.key[TimeDate] = timeKey(clock, r);
-            const QList<NoteField> &notes = noteFields();
+            const QList<Field> notes = fieldsOf(FieldKind::Note);
             for (int n = 0; n < 4; ++n) {
-                row.text[Operator + n] = trimmedRight(noteText(r, notes[n].first));
+                row.text[Operator + n] = trimmedRight(noteText(r, fieldInfo(notes[n]).first));
                 row.key[Operator + n] = row.text[Operator + n].toCaseFolded();
             }
-            row.text[Range] = trimmedRight(fieldText(r, "txtrange"));
+            row.text[Range] = trimmedRight(fieldText(r, Field::Range));
             row.key[Range] = readNumber(row.text[Range]);
-            row.text[Gain] = trimmedRight(fieldText(r, "txtgain"));
+            row.text[Gain] = trimmedRight(fieldText(r, Field::Gain));
             row.key[Gain] = readNumber(row.text[Gain]);
         } else {
             for (int c = TimeDate; c < ColumnCount; ++c)

@@ -1,15 +1,14 @@
 #include "files/frmopen.h"
 
-#include "files/filehost.h"
-#include "store/module1.h"
-#include "store/msgbox.h"
+#include "display/msgbox.h"
 #include "files/datafile.h"
 #include "files/filelists.h"
+#include "store/memorystore.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
-#include <QListWidget>
+#include <memory>
 #include <QPushButton>
 
 using namespace vextrum;
@@ -24,8 +23,9 @@ QString patternFor(const QString &text)
 }
 } // namespace
 
-frmopen::frmopen(Module1 &m, FileHost &main, QWidget *parent)
-    : FileWindow("frmopen", QStringLiteral("File Open"), QSize(420, 324), parent), m_(m), main_(main)
+frmopen::frmopen(MemoryStore &store, QString &lastDirectory, QWidget *parent)
+    : FileWindow("frmopen", QStringLiteral("File Open"), QSize(420, 324), parent), store_(store),
+      lastDirectory_(lastDirectory)
 {
     placeLists(QRect(8, 8, 190, 24), QRect(8, 38, 190, 150), QRect(8, 226, 404, 20));
     files_ = new FileList(this);
@@ -62,7 +62,7 @@ frmopen::frmopen(Module1 &m, FileHost &main, QWidget *parent)
 
     // Opening: back where the window was last left, else the working directory.
     ext_->setCurrentText(QStringLiteral("*.dat"));
-    const QString start = m_.openDirectory.isEmpty() ? QDir::currentPath() : m_.openDirectory;
+    const QString start = lastDirectory_.isEmpty() ? QDir::currentPath() : lastDirectory_;
     drive_->setDriveOf(start);
     dir_->setPath(start);
     directoryChanged(dir_->path());
@@ -70,7 +70,7 @@ frmopen::frmopen(Module1 &m, FileHost &main, QWidget *parent)
 
 void frmopen::directoryChanged(const QString &path)
 {
-    m_.openDirectory = path;
+    lastDirectory_ = path;
     files_->setDirectory(path);
     path_->setText(joinPath(path, QStringLiteral("temp.dat")));
 }
@@ -85,26 +85,26 @@ void frmopen::patternTyped(const QString &text)
 void frmopen::direct()
 {
     const QString path = path_->text();
+    QWidget *main = parentWidget();
     close();
-    main_.hostWindow()->raise();
-    main_.hostWindow()->activateWindow();
+    if (main) {
+        main->raise();
+        main->activateWindow();
+    }
 
-    const OpenResult result = readDataFile(path, m_.store);
+    // Read into a copy: the store takes it whole, or not at all when not
+    // one number could be read.
+    auto records = std::make_unique<Store>(store_.records());
+    const OpenResult result = readDataFile(path, *records);
     if (result.notADataFile()) {
         // Nothing was read: the memories, marks, selection and screen stay.
-        MsgBox(m_, main_.hostWindow(), result.message(path), QStringLiteral("File Open"));
+        MsgBox(main, result.message(path), QStringLiteral("File Open"));
         return;
     }
-    if (result.storeChanged()) {
-        QListWidget *list = main_.lstmem();
-        list->clear();
-        for (int s = 0; s < kMemoryCount; ++s)
-            list->addItem(entryText(s, result.captured[s]));
-        // The record on screen is no longer one of the memories.
-        m_.showingStored = false;
-    }
-    main_.display_pattern();
-    main_.display_setup();
+    if (result.storeChanged())
+        store_.replace(*records, result.captured); // the record on screen is no longer one of them
+    else
+        store_.showAgain();
     if (result.status != OpenResult::Ok)
-        MsgBox(m_, main_.hostWindow(), result.message(path), QStringLiteral("File Open"));
+        MsgBox(main, result.message(path), QStringLiteral("File Open"));
 }

@@ -6,25 +6,26 @@
 class QComboBox;
 class QLineEdit;
 namespace vextrum {
-class FileHost;
+class MemoryStore;
 }
-struct Module1;
 
 class frmopen : public vextrum::FileWindow
 {
     Q_OBJECT
 public:
-    frmopen(Module1 &m, vextrum::FileHost &main, QWidget *parent = nullptr);
+    // `lastDirectory` is where the window was last left; it opens there
+    // and keeps it up to date. `parent` is the main window.
+    frmopen(vextrum::MemoryStore &store, QString &lastDirectory, QWidget *parent = nullptr);
 
-    // Replaces the store with the file named in Text1 and redraws.
+    // Replaces the store with the file named in Text1.
     void direct();
 
 private:
     void directoryChanged(const QString &path);
     void patternTyped(const QString &text);
 
-    Module1 &m_;
-    vextrum::FileHost &main_;
+    vextrum::MemoryStore &store_;
+    QString &lastDirectory_;
     vextrum::FileList *files_;
     QComboBox *ext_;
     QLineEdit *path_;

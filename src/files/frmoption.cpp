@@ -1,13 +1,11 @@
 #include "files/frmoption.h"
 
-#include "files/filehost.h"
-#include "store/module1.h"
-#include "store/msgbox.h"
 #include "display/canvas.h"
+#include "display/msgbox.h"
 #include "display/programicon.h"
 #include "files/portconfig.h"
 #include "link/commport.h"
-#include "link/frames.h"
+#include "link/session.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -18,8 +16,8 @@
 
 using namespace vextrum;
 
-frmoption::frmoption(Module1 &m, FileHost &main, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_(m), main_(main)
+frmoption::frmoption(Session &session, QWidget *parent)
+    : QWidget(parent, Qt::Window), session_(session)
 {
     setObjectName(QStringLiteral("frmoption"));
     setWindowTitle(QStringLiteral("Port selection"));
@@ -61,7 +59,7 @@ frmoption::frmoption(Module1 &m, FileHost &main, QWidget *parent)
         o->setToolTip(device);
         connect(o, &QRadioButton::toggled, this, [this, n](bool on) {
             if (on)
-                m_.portNumber = std::int16_t(n);
+                session_.setPortNumber(n);
         });
     }
 
@@ -82,74 +80,71 @@ frmoption::frmoption(Module1 &m, FileHost &main, QWidget *parent)
     setTabOrder(cmdcancel, options_[0]);
 
     // Opening: start from the configured port; Comport 1 is the fallback.
-    saved_ = m_.portNumber;
-    const int configured = m_.portNumber;
+    saved_ = session_.portNumber();
+    const int configured = session_.portNumber();
     options_[0]->setChecked(true);
     if (configured >= 1 && configured <= 4)
         options_[configured - 1]->setChecked(true);
     else
         saved_ = 1;
-    m_.portNumber = std::int16_t(configured); // selecting a button must not change it yet
+    session_.setPortNumber(configured); // selecting a button must not change it yet
 
     connect(cmdok, &QPushButton::clicked, this, &frmoption::cmdok_Click);
     connect(cmdcancel, &QPushButton::clicked, this, &frmoption::cmdcancel_Click);
 }
 
-bool frmoption::reopenPort()
+void frmoption::showMain()
 {
-    CommPort &port = main_.Comm1();
-    if (port.isOpen())
-        port.close();
-    port.setCommPort(m_.portNumber);
-    port.setSettings(QString::fromLatin1(kLinkSettings));
-    port.setRThreshold(1);
-    return port.open();
+    if (QWidget *main = parentWidget()) {
+        main->show();
+        main->raise();
+        main->activateWindow();
+    }
 }
 
 void frmoption::finish()
 {
     finished_ = true;
     close();
-    main_.hostWindow()->show();
-    main_.hostWindow()->raise();
-    main_.hostWindow()->activateWindow();
+    showMain();
 }
 
 void frmoption::cmdok_Click()
 {
     QString error;
-    if (!writePortConfig(m_.portNumber, &error)) {
-        MsgBox(m_, this, QStringLiteral("Port configuratin file can't be written: ") + error,
+    if (!writePortConfig(session_.portNumber(), &error)) {
+        MsgBox(this, QStringLiteral("Port configuratin file can't be written: ") + error,
                QStringLiteral("Port Selection Error"));
         return;
     }
-    if (!reopenPort()) {
-        MsgBox(m_, this,
+    if (!session_.openPort()) {
+        MsgBox(this,
                QStringLiteral("Selected Port is used by another device or it might be not available "),
                QStringLiteral("Port Selection Error"));
         return;
     }
     finish();
-    main_.flushInput();
+    session_.flushInput();
 }
 
 void frmoption::cmdcancel_Click()
 {
-    m_.portNumber = std::int16_t(saved_);
-    if (!reopenPort())
+    session_.setPortNumber(saved_);
+    if (!session_.openPort())
         return; // the window stays open with the port closed
     finish();
 }
 
 void frmoption::closeEvent(QCloseEvent *event)
 {
-    if (!finished_ && !main_.ending()) {
+    if (!finished_ && !session_.ending()) {
         // The close box acts as Cancel; when the port cannot be opened the
         // window still goes, so the program stays usable without a port.
-        m_.portNumber = std::int16_t(saved_);
-        reopenPort();
+        session_.setPortNumber(saved_);
+        session_.openPort();
         finished_ = true;
-        main_.hostWindow()->show();
+        if (QWidget *main = parentWidget())
+            main->show();
     }
     event->accept();
 }

@@ -7,15 +7,15 @@
 class QRadioButton;
 class QPushButton;
 namespace vextrum {
-class FileHost;
+class Session;
 }
-struct Module1;
 
 class frmoption : public QWidget
 {
     Q_OBJECT
 public:
-    frmoption(Module1 &m, vextrum::FileHost &main, QWidget *parent = nullptr);
+    // `parent` is the main window: shown again when this window goes.
+    frmoption(vextrum::Session &session, QWidget *parent = nullptr);
 
     void cmdok_Click();
     void cmdcancel_Click();
@@ -26,12 +26,10 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
-    // Close the port, select the configured one at 9600,N,8,1 and open it.
-    bool reopenPort();
     void finish();
+    void showMain();
 
-    Module1 &m_;
-    vextrum::FileHost &main_;
+    vextrum::Session &session_;
     QRadioButton *options_[4] = {};
     int saved_ = 1;
     bool finished_ = false;

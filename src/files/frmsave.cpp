@@ -1,10 +1,9 @@
 #include "files/frmsave.h"
 
-#include "files/filehost.h"
-#include "store/module1.h"
-#include "store/msgbox.h"
+#include "display/msgbox.h"
 #include "files/datafile.h"
 #include "files/filelists.h"
+#include "store/memorystore.h"
 
 #include <QDir>
 #include <QLabel>
@@ -13,8 +12,8 @@
 
 using namespace vextrum;
 
-frmsave::frmsave(Module1 &m, FileHost &main, QWidget *parent)
-    : FileWindow("frmsave", QStringLiteral("File Save"), QSize(400, 246), parent), m_(m), main_(main)
+frmsave::frmsave(const MemoryStore &store, QWidget *parent)
+    : FileWindow("frmsave", QStringLiteral("File Save"), QSize(400, 246), parent), store_(store)
 {
     placeLists(QRect(8, 8, 200, 24), QRect(8, 40, 200, 172), QRect(8, 218, 384, 20));
 
@@ -42,20 +41,23 @@ void frmsave::cmdsaveok_Click()
     QString error;
     int changed = 0;
     if (name_->text().isEmpty()) {
-        MsgBox(m_, this, QStringLiteral("The file can't be saved: no file name is given."), QStringLiteral("File Save"));
+        MsgBox(this, QStringLiteral("The file can't be saved: no file name is given."), QStringLiteral("File Save"));
         return;
     }
-    if (!writeDataFile(path, m_.store, &error, &changed)) {
+    if (!writeDataFile(path, store_.records(), &error, &changed)) {
         // The reason names the file already.
-        MsgBox(m_, this, QStringLiteral("The file can't be saved: %1").arg(error), QStringLiteral("File Save"));
+        MsgBox(this, QStringLiteral("The file can't be saved: %1").arg(error), QStringLiteral("File Save"));
         return; // the window stays for another try
     }
     if (changed > 0)
-        MsgBox(m_, this,
+        MsgBox(this,
                QStringLiteral("%1 value(s) did not fit a field of the file and were saved as the nearest that fits.")
                    .arg(changed),
                QStringLiteral("File Save"));
+    QWidget *main = parentWidget();
     close();
-    main_.hostWindow()->raise();
-    main_.hostWindow()->activateWindow();
+    if (main) {
+        main->raise();
+        main->activateWindow();
+    }
 }

@@ -5,19 +5,18 @@
 
 class QLineEdit;
 namespace vextrum {
-class FileHost;
+class MemoryStore;
 }
-struct Module1;
 
 class frmsave : public vextrum::FileWindow
 {
     Q_OBJECT
 public:
-    frmsave(Module1 &m, vextrum::FileHost &main, QWidget *parent = nullptr);
+    // `parent` is the main window.
+    frmsave(const vextrum::MemoryStore &store, QWidget *parent = nullptr);
     void cmdsaveok_Click();
 
 private:
-    Module1 &m_;
-    vextrum::FileHost &main_;
+    const vextrum::MemoryStore &store_;
     QLineEdit *name_;
 };

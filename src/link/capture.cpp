@@ -1,31 +1,34 @@
 #include "link/capture.h"
 
 #include "link/commport.h"
-
-#include <QTimer>
+#include "link/frames.h"
+#include "store/memorystore.h"
 
 namespace vextrum {
 
-CaptureRun::CaptureRun(Module1 &m, CommPort &port, QTimer &replyTimer, CaptureHost &host, QObject *parent)
-    : QObject(parent), m_(m), port_(port), timer_(replyTimer), host_(host), receiver_(port, m.rxBuffer)
+CaptureRun::CaptureRun(MemoryStore &store, CommPort &port, const LinkTimeouts &timeouts, QObject *parent)
+    : QObject(parent), store_(store), port_(port), timer_(this), receiver_(port, timeouts)
 {
+    timer_.setObjectName(QStringLiteral("tmrwt"));
+    timer_.setInterval(timeouts.requestMs);
+    timer_.setSingleShot(true);
+    timer_.setTimerType(Qt::PreciseTimer);
+    connect(&timer_, &QTimer::timeout, this, &CaptureRun::tmrwt_Timer);
     connect(&port_, &CommPort::dataArrived, this, [this] {
         if (phase_ == Phase::Waiting)
             poll();
     });
-    // Connected after the window's own tick handler, which sets the flag.
-    connect(&timer_, &QTimer::timeout, this, &CaptureRun::timerTicked);
     connect(&receiver_, &ReplyReceiver::finished, this, &CaptureRun::replyFinished);
     connect(&port_, &CommPort::portLost, this, &CaptureRun::abort);
     connect(&port_, &CommPort::closed, this, [this] { abort(tr("the serial port was closed")); });
 }
 
-void CaptureRun::start()
+void CaptureRun::start(Selection selected)
 {
     if (running_)
         return;
     running_ = true;
-    m_.capturing = true;
+    selected_ = std::move(selected);
     entry_ = -1;
     done_ = 0;
     total_ = 0;
@@ -33,13 +36,13 @@ void CaptureRun::start()
     missed_.clear();
     outcome_ = Outcome::Finished;
     abortReason_.clear();
-    for (int i = 0; i < host_.entryCount(); ++i)
-        total_ += host_.entrySelected(i);
-    // The first request clears the picture: until the end of the run no
+    for (int s = 0; s < kMemoryCount; ++s)
+        total_ += selected_(s);
+    // The first request clears the picture: until something arrives no
     // stored memory is on screen for the notes to go to.
-    lastFiled_ = kUntouched;
-    wasShowingStored_ = m_.showingStored;
-    m_.showingStored = false;
+    touched_ = false;
+    wasShowingStored_ = store_.showingStored();
+    store_.setShowingStored(false);
     nextEntry();
 }
 
@@ -50,20 +53,18 @@ void CaptureRun::stop()
     phase_ = Phase::Idle; // the reply being dropped must not count
     receiver_.abandon();
     timer_.stop();
-    m_.timedOut = false;
     outcome_ = Outcome::Stopped;
     end();
-    host_.Unfreez();
+    Unfreez();
     emit stopped();
 }
 
 void CaptureRun::nextEntry()
 {
-    const int count = host_.entryCount();
     do {
         ++entry_;
-    } while (entry_ < count && !host_.entrySelected(entry_));
-    if (entry_ >= count) {
+    } while (entry_ < kMemoryCount && !selected_(entry_));
+    if (entry_ >= kMemoryCount) {
         finish();
         return;
     }
@@ -73,12 +74,25 @@ void CaptureRun::nextEntry()
 
 void CaptureRun::request()
 {
-    m_.requestedMemory = entry_ + 1;
-    emit requesting(m_.requestedMemory, std::min(done_ + 1, std::max(total_, 1)), total_);
-    host_.getascan();
+    requested_ = entry_ + 1;
+    emit requesting(requested_, std::min(done_ + 1, std::max(total_, 1)), total_);
+    getascan();
     port_.setInputLen(1);
     phase_ = Phase::Waiting;
     poll();
+}
+
+void CaptureRun::getascan()
+{
+    for (const QByteArray &f : memoryRequest(requested_))
+        port_.output(f);
+    timer_.start();
+}
+
+void CaptureRun::Unfreez()
+{
+    for (const QByteArray &f : unfreezeSequence())
+        port_.output(f);
 }
 
 void CaptureRun::poll()
@@ -87,16 +101,15 @@ void CaptureRun::poll()
     // all at once.
     if (phase_ == Phase::Waiting && port_.skipToStartByte()) {
         phase_ = Phase::Reading;
-        receiver_.begin(m_.current);
+        receiver_.begin(store_.current());
     }
 }
 
-void CaptureRun::timerTicked()
+void CaptureRun::tmrwt_Timer()
 {
+    timer_.stop();
     if (phase_ != Phase::Waiting)
         return; // a tick while a reply comes in changes nothing
-    if (!m_.timedOut)
-        return;
     if (!retried_) {
         retried_ = true;
         request();
@@ -110,26 +123,22 @@ void CaptureRun::replyFinished(bool complete)
 {
     if (phase_ != Phase::Reading || !port_.isOpen())
         return; // the port went away: abort() ends the run
-    bool filed = false;
-    if (complete) {
-        if (ownNumber(m_.current) == m_.requestedMemory) {
-            host_.markCaptured(entry_);
-            m_.store[entry_] = m_.current;
-            lastFiled_ = entry_;
-            filed = true;
-        } else {
-            m_.current = emptyRecord();
-            lastFiled_ = -1;
-        }
-    }
-    if (filed)
-        ++received_;
-    else
-        missed_ << entry_ + 1;
+    timer_.stop();
     // A reply that stopped part-way, never ended, or carried no memory
     // number is never filed: the memory failed, the record is as it was.
-    timer_.stop();
-    m_.timedOut = false;
+    // One that carries another memory's number leaves an empty screen.
+    const bool filed = complete && ownNumber(receiver_.record()) == requested_;
+    if (filed) {
+        ++received_;
+        touched_ = true;
+        store_.file(entry_, receiver_.record());
+    } else {
+        missed_ << entry_ + 1;
+        if (complete) {
+            touched_ = true;
+            store_.showRecord(emptyRecord());
+        }
+    }
     entryDone();
 }
 
@@ -144,25 +153,20 @@ void CaptureRun::finish()
 {
     outcome_ = Outcome::Finished;
     end();
-    host_.Unfreez();
+    Unfreez();
     emit finished();
 }
 
-// The current record goes back on screen; the notes go to the memory it
-// is, if it is one.
+// The record on screen is drawn again; the notes go to the memory it is,
+// if it is one.
 void CaptureRun::end()
 {
     phase_ = Phase::Idle;
-    if (lastFiled_ >= 0) {
-        m_.shownSlot = std::int16_t(lastFiled_);
-        m_.showingStored = true;
-    } else {
-        // Untouched: still what was shown before, or double-clicked since.
-        m_.showingStored = lastFiled_ == kUntouched && (wasShowingStored_ || m_.showingStored);
-    }
-    host_.showCurrent();
-    m_.capturing = false;
     running_ = false;
+    // Untouched: still what was shown before, or double-clicked since.
+    if (!touched_ && wasShowingStored_)
+        store_.setShowingStored(true);
+    store_.showAgain();
 }
 
 void CaptureRun::abort(const QString &reason)
@@ -172,7 +176,6 @@ void CaptureRun::abort(const QString &reason)
     phase_ = Phase::Idle;
     receiver_.abandon();
     timer_.stop();
-    m_.timedOut = false;
     outcome_ = Outcome::Aborted;
     abortReason_ = reason;
     end();

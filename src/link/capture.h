@@ -1,35 +1,23 @@
 #pragma once
-// The Capture run: for each selected list entry in order, request the
-// memory, wait for its reply's start byte, take the reply in, and file it
-// when it carries the number asked for. One retry after a silent wait.
-// Driven by the port's arrivals and the reply timer: it never waits in a
-// loop, so the window stays live and the processor idle.
+// The Capture run: for each selected memory in order, request it, wait for
+// its reply's start byte, take the reply in, and file it when it carries
+// the number asked for. One retry after a silent wait. Driven by the
+// port's arrivals and its own reply timer: it never waits in a loop, so
+// the window stays live and the processor idle.
 
-#include "store/module1.h"
 #include "link/replyreceiver.h"
+#include "link/timeouts.h"
 
 #include <QList>
 #include <QObject>
 #include <QString>
-
-class QTimer;
+#include <QTimer>
+#include <functional>
 
 namespace vextrum {
 
 class CommPort;
-
-// What the run needs from the window it serves.
-class CaptureHost
-{
-public:
-    virtual ~CaptureHost() = default;
-    virtual int entryCount() const = 0;
-    virtual bool entrySelected(int entry) const = 0;
-    virtual void markCaptured(int entry) = 0;
-    virtual void getascan() = 0;     // request, clear picture, start the timer
-    virtual void showCurrent() = 0;  // draw the current record
-    virtual void Unfreez() = 0;      // let the instrument go on
-};
+class MemoryStore;
 
 class CaptureRun : public QObject
 {
@@ -40,15 +28,28 @@ public:
         Stopped,  // the user stopped it
         Aborted,  // the port was closed or went away
     };
+    // Whether the list entry of a slot is selected, asked as the run goes:
+    // an entry selected during the run is still taken when its turn comes.
+    using Selection = std::function<bool(int slot)>;
 
-    CaptureRun(Module1 &m, CommPort &port, QTimer &replyTimer, CaptureHost &host, QObject *parent = nullptr);
+    CaptureRun(MemoryStore &store, CommPort &port, const LinkTimeouts &timeouts, QObject *parent = nullptr);
 
-    void start();
+    void start(Selection selected);
     // The user's stop: the reply in progress is dropped, what was filed
     // stays, the instrument is let go. Nothing when no run is under way.
     void stop();
     bool isRunning() const { return running_; }
     ReplyReceiver &receiver() { return receiver_; }
+    // The reply timer "tmrwt": started with each request.
+    QTimer &replyTimer() { return timer_; }
+    int requestedMemory() const { return requested_; }
+
+    // Sends the request for the memory asked for and starts the reply timer.
+    void getascan();
+    // The reply timer's tick: a silent wait is over.
+    void tmrwt_Timer();
+    // Lets the instrument go on after a run.
+    void Unfreez();
 
     // The last run: how it ended, and what it got of what was selected.
     Outcome outcome() const { return outcome_; }
@@ -59,8 +60,9 @@ public:
     QString summary() const;
 
 signals:
-    // A request goes out: memory number, its place among the selected
-    // entries (1-based), and how many were selected at the start.
+    // A request goes out (the picture is cleared for its reply): memory
+    // number, its place among the selected entries (1-based), and how many
+    // were selected at the start.
     void requesting(int memory, int index, int total);
     void finished();
     // Stopped by the user.
@@ -70,32 +72,31 @@ signals:
 
 private:
     enum class Phase { Idle, Waiting, Reading };
-    static constexpr int kUntouched = -2; // the run left the current record as it was
 
     void nextEntry();
     void request();
     void poll();
-    void timerTicked();
     void replyFinished(bool complete);
     void entryDone();
     void finish();
     void end();
     void abort(const QString &reason);
 
-    Module1 &m_;
+    MemoryStore &store_;
     CommPort &port_;
-    QTimer &timer_;
-    CaptureHost &host_;
+    QTimer timer_;
     ReplyReceiver receiver_;
+    Selection selected_;
     Phase phase_ = Phase::Idle;
     int entry_ = -1;
+    int requested_ = 0;
     bool retried_ = false;
     bool running_ = false;
     int done_ = 0, total_ = 0, received_ = 0;
     QList<int> missed_;
     Outcome outcome_ = Outcome::Finished;
     QString abortReason_;
-    int lastFiled_ = kUntouched; // slot of the record now current; -1: the empty record
+    bool touched_ = false;         // the run put a record on screen
     bool wasShowingStored_ = false;
 };
 

@@ -5,14 +5,14 @@
 
 namespace vextrum {
 
-ReplyReceiver::ReplyReceiver(CommPort &port, RxBuffer &buffer, QObject *parent)
-    : QObject(parent), port_(port), buffer_(buffer), reader_(buffer)
+ReplyReceiver::ReplyReceiver(CommPort &port, const LinkTimeouts &timeouts, QObject *parent)
+    : QObject(parent), port_(port), reader_(buffer_)
 {
     quiet_.setSingleShot(true);
-    quiet_.setInterval(kQuietLimitMs);
+    quiet_.setInterval(timeouts.quietMs);
     connect(&quiet_, &QTimer::timeout, this, [this] { end(false); });
     whole_.setSingleShot(true);
-    whole_.setInterval(kReplyLimitMs);
+    whole_.setInterval(timeouts.replyMs);
     connect(&whole_, &QTimer::timeout, this, [this] { end(false); });
     connect(&port_, &CommPort::dataArrived, this, [this] {
         if (reading_)
@@ -28,9 +28,9 @@ ReplyReceiver::ReplyReceiver(CommPort &port, RxBuffer &buffer, QObject *parent)
     });
 }
 
-void ReplyReceiver::begin(Record &target)
+void ReplyReceiver::begin(const Record &base)
 {
-    target_ = &target;
+    record_ = base;
     port_.setRThreshold(0);
     reader_.reset();
     reading_ = true;
@@ -60,11 +60,11 @@ void ReplyReceiver::consume()
         if (reader_.feed(std::uint8_t(c)) != ReplyReader::Status::Done)
             continue;
         // Read whole; the rest of this slice is what follows the reply.
-        Record record = *target_;
+        Record record = record_;
         unpackReply(buffer_, record);
         const bool memory = hasMemoryNumber(record);
         if (memory)
-            *target_ = record;
+            record_ = record;
         noMemory_ = !memory;
         end(memory);
         return;

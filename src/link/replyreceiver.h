@@ -8,6 +8,7 @@
 // dropped, the record left as it was.
 
 #include "link/replyreader.h"
+#include "link/timeouts.h"
 #include "store/record.h"
 
 #include <QObject>
@@ -21,26 +22,25 @@ class ReplyReceiver : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr int kQuietLimitMs = 2000;  // no byte for this long: stalled
-    // A whole reply is about 1600 bytes and fill: 1.7 s at the line rate.
-    static constexpr int kReplyLimitMs = 10000; // not complete by then: given up
-
-    ReplyReceiver(CommPort &port, RxBuffer &buffer, QObject *parent = nullptr);
+    ReplyReceiver(CommPort &port, const LinkTimeouts &timeouts, QObject *parent = nullptr);
 
     // Notifications off, then reads what is there and waits for the rest.
-    void begin(Record &target);
+    // The reply is unpacked over `base`: the positions a reply does not
+    // carry keep base's values.
+    void begin(const Record &base);
+    // The reply last read whole, once finished(true) was sent.
+    const Record &record() const { return record_; }
     bool isReading() const { return reading_; }
     // Ends a reading at once: nothing is unpacked. A close of the port or
     // its loss does the same by itself.
     void abandon();
-    void setQuietLimit(int ms) { quiet_.setInterval(ms); }
     // The last reading was read to its end but carried no memory number:
     // line noise, not a reply cut short, so nothing of it is still coming.
     bool readWholeButNoMemory() const { return noMemory_; }
 
 signals:
     // complete: the reply was read whole, is a memory, and was unpacked
-    // into the target.
+    // into record().
     void finished(bool complete);
 
 private:
@@ -49,11 +49,11 @@ private:
     void end(bool complete);
 
     CommPort &port_;
-    RxBuffer &buffer_;
+    RxBuffer buffer_{};
     ReplyReader reader_;
     QTimer quiet_;
     QTimer whole_;
-    Record *target_ = nullptr;
+    Record record_{};
     bool reading_ = false;
     bool readPosted_ = false;
     bool noMemory_ = false;

@@ -1,9 +1,9 @@
 #include "report/export.h"
 
 #include "display/ascan.h"
-#include "display/setupfields.h"
-#include "display/setupview.h"
+#include "display/memorypicture.h"
 #include "report/reportpage.h"
+#include "store/memorystore.h"
 
 #include <QBuffer>
 #include <QPainter>
@@ -92,10 +92,10 @@ ExportMemory memoryOnScreen(const Record &current)
     return {memory ? int(n) : 0, current};
 }
 
-ExportMemory memoryOnScreen(const Module1 &m)
+ExportMemory memoryOnScreen(const MemoryStore &store)
 {
-    const bool stored = m.showingStored && m.shownSlot >= 0 && m.shownSlot < kMemoryCount;
-    return memoryOnScreen(stored ? m.store[size_t(m.shownSlot)] : m.current);
+    const bool stored = store.showingStored() && store.shownSlot() >= 0 && store.shownSlot() < kMemoryCount;
+    return memoryOnScreen(stored ? store.record(store.shownSlot()) : store.current());
 }
 
 QString memoryNumbersText(QList<int> numbers)
@@ -194,23 +194,35 @@ bool exportPdf(const QString &path, const QList<ExportMemory> &memories, const L
 
 QByteArray csvText(const QList<ExportMemory> &memories)
 {
+    // Every field of the table but the time (which comes second), in
+    // table order; a field whose caption the instrument sends has its
+    // caption's column first.
+    QList<Field> columns;
     QStringList header = {QStringLiteral("Memory"), QStringLiteral("Time and date")};
-    for (const SetupField &f : setupFields()) {
-        if (f.captionLabel) {
-            // The instrument names these fields itself: its caption first.
-            header << QString::fromLatin1(f.captionStart) + QStringLiteral(" caption")
-                   << QString::fromLatin1(f.captionStart);
-        } else {
-            header << withoutTrailingBlanks(QString::fromLatin1(f.caption ? f.caption : ""));
+    for (const FieldInfo &f : fieldTable()) {
+        switch (f.kind) {
+        case FieldKind::Caption:
+            header << QString::fromLatin1(f.start) + QStringLiteral(" caption");
+            break;
+        case FieldKind::Setup: {
+            const FieldInfo *c = captionFieldOf(f);
+            header << withoutTrailingBlanks(QString::fromLatin1(c ? c->start : f.caption ? f.caption : ""));
+            break;
         }
-    }
-    for (int k = 1; k <= 4; ++k)
-        header << QStringLiteral("Measurement %1").arg(k);
-    for (const NoteField &n : noteFields()) {
-        QString label = QString::fromLatin1(n.label);
-        while (label.endsWith(QLatin1Char('.')) || label.endsWith(QLatin1Char(' ')))
-            label.chop(1);
-        header << label;
+        case FieldKind::Reading:
+            header << QStringLiteral("Measurement %1").arg(f.row + 1);
+            break;
+        case FieldKind::Note: {
+            QString label = QString::fromLatin1(f.caption);
+            while (label.endsWith(QLatin1Char('.')) || label.endsWith(QLatin1Char(' ')))
+                label.chop(1);
+            header << label;
+            break;
+        }
+        case FieldKind::Time:
+            continue;
+        }
+        columns << f.field;
     }
     for (int k = pos::AscanFirst; k <= pos::AscanDrawnLast; ++k)
         header << QStringLiteral("A-scan %1").arg(k);
@@ -222,16 +234,10 @@ QByteArray csvText(const QList<ExportMemory> &memories)
     appendRow(out, header);
     for (const ExportMemory &m : memories) {
         const SetupView view = decodeSetup(m.record);
-        QStringList row = {m.number > 0 ? QString::number(m.number) : QString(), withoutTrailingBlanks(view.text(QStringLiteral("txttmdt")))};
-        for (const SetupField &f : setupFields()) {
-            if (f.captionLabel)
-                row << withoutTrailingBlanks(view.text(QString::fromLatin1(f.captionLabel)));
-            row << withoutTrailingBlanks(view.text(QString::fromLatin1(f.box)));
-        }
-        for (const MeasureBox &b : measureBoxes())
-            row << withoutTrailingBlanks(view.text(QString::fromLatin1(b.box)));
-        for (const NoteField &n : noteFields())
-            row << withoutTrailingBlanks(view.text(QString::fromLatin1(n.box)));
+        QStringList row = {m.number > 0 ? QString::number(m.number) : QString(),
+                           withoutTrailingBlanks(view.text(Field::TimeDate))};
+        for (Field f : columns)
+            row << withoutTrailingBlanks(view.text(f));
         for (int k = pos::AscanFirst; k <= pos::AscanDrawnLast; ++k)
             row << QString::number(m.record[size_t(k)]);
         for (int k = pos::DacFirst; k <= pos::DacLast; ++k)

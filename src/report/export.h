@@ -6,7 +6,6 @@
 // never leaves a half-written file.
 
 #include "report/letterhead.h"
-#include "store/module1.h"
 #include "store/record.h"
 
 #include <QByteArray>
@@ -16,6 +15,8 @@
 #include <QString>
 
 namespace vextrum {
+
+class MemoryStore;
 
 struct ExportMemory
 {
@@ -30,7 +31,7 @@ QList<ExportMemory> storedMemories(const Store &store, const QList<int> &memoryS
 ExportMemory memoryOnScreen(const Record &current);
 // The same for what the main window shows: the stored memory on screen
 // (with its notes as last saved), else the current record.
-ExportMemory memoryOnScreen(const Module1 &m);
+ExportMemory memoryOnScreen(const MemoryStore &store);
 
 // "1-20,35": ascending numbers, runs of three or more as ranges.
 QString memoryNumbersText(QList<int> numbers);

@@ -6,20 +6,18 @@
 
 #include "report/optionframe.h"
 #include "report/printreport.h"
+#include "report/reportcontext.h"
 
 #include <QPointer>
 #include <QWidget>
 
 class QPushButton;
-namespace vextrum {
-class ReportHost;
-}
 
 class frmprintop : public QWidget
 {
     Q_OBJECT
 public:
-    frmprintop(Module1 &m, vextrum::ReportHost &main, QWidget *parent = nullptr);
+    frmprintop(const vextrum::ReportContext &context, QWidget *parent = nullptr);
 
     // The print run of the chosen option, then the window closes. To a
     // PDF file the run's reports are the pages of one file.
@@ -30,17 +28,14 @@ signals:
     // After each report of a run: the slot printed (-1: the screen as it
     // was, for the current memory choice) and how the report went.
     void reportPrinted(int slot, const ReportResult &result);
+    // The run is over: a line for the status bar.
+    void runDone(const QString &status);
 
 private:
     void report(ReportJob &job, int slot);
 
-    Module1 &m_;
-    vextrum::ReportHost &main_;
+    vextrum::ReportContext context_;
     QPointer<QWidget> mainWindow_; // gone if the main window closed mid-run
     vextrum::OptionFrame options_;
     QPushButton *cmdprint_ = nullptr;
 };
-
-// File, "Print": the option window of the main window, shown without
-// blocking it; an open one is brought to the front instead.
-frmprintop *showPrintOptions(Module1 &m, vextrum::ReportHost &main);

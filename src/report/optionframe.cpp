@@ -1,9 +1,10 @@
 #include "report/optionframe.h"
 
 #include "display/canvas.h"
+#include "report/reportcontext.h"
+#include "store/memorystore.h"
 
 #include <QGroupBox>
-#include <QListWidget>
 #include <QRadioButton>
 
 namespace vextrum {
@@ -68,15 +69,9 @@ OptionFrame buildOptionFrame(QWidget *window, const QString &title)
     return o;
 }
 
-QList<int> memoriesChosen(PrintChoice choice, const QListWidget *list)
+QList<int> memoriesChosen(PrintChoice choice, const ReportContext &context)
 {
-    QStringList entries;
-    QList<bool> selected;
-    for (int i = 0; i < list->count(); ++i) {
-        entries << list->item(i)->text();
-        selected << list->item(i)->isSelected();
-    }
-    return memoriesToPrint(choice, entries, selected);
+    return memoriesToPrint(choice, context.store.capturedSlots(), context.selected ? context.selected() : QList<int>());
 }
 
 } // namespace vextrum

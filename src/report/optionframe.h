@@ -2,12 +2,11 @@
 // The choice of memories that the print options and the export options
 // share: the window's size and bold caption font, the blue-captioned frame
 // and its three option buttons, "Currently Displayed Ascan Report" chosen,
-// and the list entries a choice covers.
+// and the memories a choice covers.
 
 #include "report/printchoice.h"
 
 class QGroupBox;
-class QListWidget;
 class QRadioButton;
 class QString;
 class QWidget;
@@ -28,8 +27,8 @@ struct OptionFrame
 // captioned `title`) with the buttons "opsingle", "opselect" and "opall".
 OptionFrame buildOptionFrame(QWidget *window, const QString &title);
 
-// The store slots of the memory list's entries that `choice` covers, as
-// memoriesToPrint gives them.
-QList<int> memoriesChosen(PrintChoice choice, const QListWidget *list);
+struct ReportContext;
+// The store slots `choice` covers, as memoriesToPrint gives them.
+QList<int> memoriesChosen(PrintChoice choice, const ReportContext &context);
 
 } // namespace vextrum

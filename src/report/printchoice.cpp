@@ -1,19 +1,29 @@
 #include "report/printchoice.h"
 
-#include "store/record.h"
+#include "report/reportcontext.h"
+#include "store/memorystore.h"
+
+#include <algorithm>
 
 namespace vextrum {
 
-QList<int> memoriesToPrint(PrintChoice choice, const QStringList &entries, const QList<bool> &selected)
+QList<int> memoriesToPrint(PrintChoice choice, const QList<int> &captured, const QList<int> &selected)
 {
     QList<int> chosen;
-    for (int i = 0; i < entries.size(); ++i) {
-        const bool take = (choice == PrintChoice::Selected && i < selected.size() && selected[i])
-                          || (choice == PrintChoice::All && isCapturedEntry(entries[i], i));
-        if (take)
-            chosen.append(i);
-    }
+    if (choice == PrintChoice::Selected)
+        chosen = selected;
+    else if (choice == PrintChoice::All)
+        chosen = captured;
+    std::sort(chosen.begin(), chosen.end());
+    chosen.erase(std::unique(chosen.begin(), chosen.end()), chosen.end());
+    chosen.erase(std::remove_if(chosen.begin(), chosen.end(), [](int s) { return s < 0 || s >= kMemoryCount; }),
+                 chosen.end());
     return chosen;
+}
+
+ReportInputs ReportContext::screen() const
+{
+    return screenInputs(store.onScreen(), screenPicture ? screenPicture() : QImage());
 }
 
 } // namespace vextrum

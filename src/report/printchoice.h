@@ -1,8 +1,7 @@
 #pragma once
-// Which memories a print run covers.
+// Which memories a print run or an export covers.
 
 #include <QList>
-#include <QStringList>
 
 namespace vextrum {
 
@@ -10,13 +9,14 @@ enum class PrintChoice {
     None,     // no option chosen: nothing is printed
     Single,   // the memory on screen, as it is shown
     Selected, // every selected list entry
-    All,      // every entry marked captured ("Mem n *" exactly)
+    All,      // every captured memory
 };
 
 // The store slots a run prints one after the other, in list order (which
-// is ascending memory number). Single and None give none: Single prints
-// the screen as it stands without showing a stored memory. `selected`
-// holds the entries' selection marks; missing marks count as unselected.
-QList<int> memoriesToPrint(PrintChoice choice, const QStringList &entries, const QList<bool> &selected);
+// is ascending memory number), from the slots holding captured memories
+// and the slots whose list entries are selected. Single and None give
+// none: Single prints the screen as it stands without showing a stored
+// memory.
+QList<int> memoriesToPrint(PrintChoice choice, const QList<int> &captured, const QList<int> &selected);
 
 } // namespace vextrum

@@ -1,9 +1,9 @@
 #include "report/printreport.h"
 
-#include "report/reporthost.h"
-#include "store/msgbox.h"
+#include "display/msgbox.h"
 #include "report/frmprint.h"
 #include "report/letterhead.h"
+#include "report/printsettings.h"
 #include "report/reportpage.h"
 
 #include <QFile>
@@ -28,13 +28,13 @@ constexpr double kTwipsPerInch = 1440;
 class ReportRun
 {
 public:
-    ReportRun(Module1 &m, ReportHost &main) : m_(m), main_(main) {}
+    explicit ReportRun(QWidget &window) : window_(window) {}
 
     bool check(bool ok)
     {
         if (!ok) {
             ++failures;
-            MsgBox(m_, main_.hostWindow(), QString::fromLatin1(kFailure));
+            MsgBox(&window_, QString::fromLatin1(kFailure));
         }
         return ok;
     }
@@ -62,8 +62,7 @@ public:
     int failures = 0;
 
 private:
-    Module1 &m_;
-    ReportHost &main_;
+    QWidget &window_;
     QSet<QString> written_;
 };
 
@@ -153,27 +152,29 @@ bool ReportJob::finish()
     return painter_->end() && printer_.printerState() != QPrinter::Error;
 }
 
-QPrinter &currentPrinter(Module1 &m)
+PrintSettings::PrintSettings() = default;
+PrintSettings::~PrintSettings() = default;
+
+QPrinter &PrintSettings::printer()
 {
-    if (!m.printer)
-        m.printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
-    return *m.printer;
+    if (!printer_)
+        printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return *printer_;
 }
 
-ReportResult print_report(Module1 &m, ReportHost &main, ReportJob *job)
+// The inputs are taken by value before the first message: a failure
+// message waits for its OK in an event loop, where a memory arriving on
+// the port could redraw the window; the page still shows what was asked.
+ReportResult print_report(const ReportInputs &in, QWidget &window, PrintSettings &print, ReportJob *job)
 {
-    // Read once, up front: a failure message waits for its OK in an event
-    // loop, where a memory arriving on the port could redraw the window;
-    // the page still shows the main window as it was when called.
-    const ReportInputs in = gatherReportInputs(main);
-    frmprint &form = frmprint::of(*main.hostWindow());
+    frmprint &form = frmprint::of(window);
     Canvas &echo = form.canvas("picecho");
     Canvas &setup = form.canvas("picsetup");
     Canvas &note = form.canvas("Picnote");
     Canvas &head = form.canvas("pichead");
     clearSections(form);
 
-    ReportRun run(m, main);
+    ReportRun run(window);
     auto save = [&run, &form](const char *section) {
         run.save(form.canvas(section).image(), reportSection(section).file);
     };
@@ -200,7 +201,7 @@ ReportResult print_report(Module1 &m, ReportHost &main, ReportJob *job)
         // A report of its own is a job of its own, a PDF file included.
         std::unique_ptr<ReportJob> own;
         if (!job)
-            own = std::make_unique<ReportJob>(currentPrinter(m));
+            own = std::make_unique<ReportJob>(print.printer());
         ReportJob &page = job ? *job : *own;
         page.beginReport();
         for (const Placement &p : pagePlacements()) {
@@ -224,9 +225,9 @@ ReportResult print_report(Module1 &m, ReportHost &main, ReportJob *job)
     return result;
 }
 
-void printerSetup(Module1 &m, QWidget *parent)
+void PrintSettings::setup(QWidget *parent)
 {
-    QPrintDialog dialog(&currentPrinter(m), parent);
+    QPrintDialog dialog(&printer(), parent);
     dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
     // Set-up only chooses the printer; nothing is printed from here, so
     // the confirm button says OK rather than the dialog's own "Print".

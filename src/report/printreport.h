@@ -4,14 +4,14 @@
 // printer set-up dialog that chooses that printer.
 
 #include "report/letterhead.h"
-#include "store/module1.h"
+#include "report/reportpage.h"
 
 class QImage;
 class QPainter;
 class QPrinter;
 class QWidget;
 namespace vextrum {
-class ReportHost;
+class PrintSettings;
 }
 
 // What became of one report. Every failure has already been shown to the
@@ -57,17 +57,11 @@ private:
     vextrum::Letterhead letterhead_; // read once for the whole run
 };
 
-// Composes the page from the main window's picture, panel and notes,
-// passes it through the temporary bitmaps gtp101.bmp to gtp104.bmp in the
-// working directory and prints it: as a job of its own, or as the next
-// page of `job`. Each failing operation shows "The Report can't be
-// printed." and the routine goes on with the next.
-ReportResult print_report(Module1 &m, vextrum::ReportHost &main, ReportJob *job = nullptr);
-
-// The current printer; a default one is made on first use.
-QPrinter &currentPrinter(Module1 &m);
-
-// The platform's printer selection and set-up dialog on the current
-// printer, modal. Accepting makes the choice the one later reports go to
-// (a PDF file included); cancelling changes nothing.
-void printerSetup(Module1 &m, QWidget *parent);
+// Composes the page from the inputs, passes it through the temporary
+// bitmaps gtp101.bmp to gtp104.bmp in the working directory and prints it
+// on the current printer: as a job of its own, or as the next page of
+// `job`. `window` (the main window) keeps the composition canvases and is
+// the parent of the messages. Each failing operation shows "The Report
+// can't be printed." and the routine goes on with the next.
+ReportResult print_report(const vextrum::ReportInputs &in, QWidget &window, vextrum::PrintSettings &print,
+                          ReportJob *job = nullptr);

@@ -1,11 +1,8 @@
 #include "report/reportpage.h"
 
-#include "report/reporthost.h"
 #include "display/ascan.h"
-#include "display/setupview.h"
+#include "display/memorypicture.h"
 
-#include <QLabel>
-#include <QLineEdit>
 #include <QPainter>
 #include <cstring>
 
@@ -27,11 +24,33 @@ constexpr int kNoteWidthTwips = 5195, kNoteHeightTwips = 2245;
 constexpr double kNoteFirstY = 220, kNoteStep = 460, kNoteLabelX = 100, kNoteValueX = 1650;
 constexpr double kNoteFrame[4] = {10, 10, 5120, 2175}; // twips
 
-constexpr TableCell lit(const char *text) { return {TableCell::Literal, text, ""}; }
-constexpr TableCell box(const char *name) { return {TableCell::Box, name, ""}; }
-constexpr TableCell after(const char *prefix, const char *name) { return {TableCell::Box, name, prefix}; }
-constexpr TableCell cap(const char *label) { return {TableCell::Caption, label, ""}; }
-constexpr TableCell none() { return {TableCell::Empty, "", ""}; }
+// Points of the parameter table's rows: captions, then values, for the
+// panel's rows 0..14; the last line in one row of its own.
+constexpr int kCaptionY[15] = {5, 29, 53, 77, 101, 125, 150, 174, 198, 222, 246, 270, 294, 318, 342};
+constexpr int kValueY[15] = {15, 39, 63, 87, 111, 136, 160, 184, 208, 232, 256, 280, 304, 328, 352};
+constexpr int kLastLineY = 366;
+
+// The readings under the picture, points from the section's left.
+constexpr double kReadingX[4] = {4, 69, 134, 200};
+
+// The setup field of each panel cell (nullptr: an empty cell).
+using Grid = std::array<std::array<const FieldInfo *, 4>, kLastLine + 1>;
+const Grid &panelGrid()
+{
+    static const Grid grid = [] {
+        Grid g{};
+        for (const FieldInfo &f : fieldTable())
+            if (f.kind == FieldKind::Setup || f.kind == FieldKind::Time)
+                g[std::size_t(f.row)][std::size_t(f.column)] = &f;
+        return g;
+    }();
+    return grid;
+}
+
+QString caption(const FieldInfo &f)
+{
+    return QString::fromLatin1(f.reportCaption ? f.reportCaption : f.caption ? f.caption : "");
+}
 
 QSize pixels(int widthTwips, int heightTwips)
 {
@@ -97,95 +116,32 @@ const QList<const char *> &tempFiles()
     return files;
 }
 
-const QList<TableRow> &parameterTable()
+QString tableText(const ReportInputs &in, int row, int column, bool captions)
 {
-    static const QList<TableRow> rows = {
-        {5, {lit("ZERO"), lit("RANGE"), lit("VEL"), lit("DELAY")}},
-        {15, {box("txtzero"), box("txtrange"), box("txtvelo"), box("txtdelay")}},
-        {29, {lit("GATE 1"), lit("START"), lit("END"), lit("LEVEL")}},
-        {39, {box("txtgate"), box("txtstart"), box("txtend"), box("txtlevel")}},
-        {53, {lit("GATE 2"), lit("START"), lit("END"), lit("LEVEL")}},
-        {63, {box("txtgate2"), box("txtstart2"), box("txtend2"), box("txtlevel2")}},
-        {77, {lit("MEMORY"), lit("MEM NO"), lit("ACTION"), lit("NOTE")}},
-        {87, {box("txtmem"), box("txtmemno"), box("txtaction"), lit("ENTER")}},
-        {101, {lit("REJECT"), lit("POWER"), lit("DAMPING"), lit("MODE")}},
-        {111, {box("txtreject"), box("txtpower"), box("txtdamp"), box("txtmode")}},
-        {125, {cap("labdac"), cap("labgsta1"), cap("labpnt"), cap("labpress")}},
-        {136, {box("txtdac"), box("txtcur"), box("txtpoint"), box("Txtpress")}},
-        {150, {lit("MEASURE"), lit("X-OFF"), lit("ANGLE"), lit("THICK")}},
-        {160, {box("txtmea"), box("txtxoff"), box("txtangle"), box("txtthick")}},
-        {174, {lit("TRIGGER"), lit("HUD"), lit("SET REF"), lit("UNIT")}},
-        {184, {box("txttrig"), box("txthud"), box("txtsetref"), box("txtunit")}},
-        {198, {lit("CLOCK"), lit("COLOR"), lit("VIDEO"), lit("BRIGHT")}},
-        {208, {box("txtclock"), box("txtcolor"), box("txtVideo"), box("txtbrt")}},
-        {222, {lit("CONFIG"), lit("HORN"), lit("BEEP"), lit("PRF")}},
-        {232, {box("txtcinfig"), box("txthorn"), box("txtbeep"), box("txtprf")}},
-        {246, {lit("MEA PO1"), lit("MEA PO2"), lit("MEA PO3"), lit("     ")}},
-        {256, {box("txtmp1"), box("txtmp2"), box("txtmp3"), box("txtblk1")}},
-        {270, {lit("DGS"), lit("STRT G1"), lit("DGS-REF"), lit("TL-CORR")}},
-        {280, {box("txtdgs"), box("txtstrtg1"), box("txtdgsref"), box("txttlcorr")}},
-        {294, {lit("SCAL NO"), lit("PRBNAME"), lit("PRBFREQ"), lit("DEL-VEL")}},
-        {304, {box("txtscaleno"), box("txtprbname"), box("txtpfreq"), box("txtdelvel")}},
-        {318, {lit("D EFFT"), lit("DGS-CRV"), lit("REFTYPE"), lit("REFSIZE")}},
-        {328, {box("txtdefft"), box("txtdgscrv"), box("txtrefecho"), box("txtrefsize")}},
-        {342, {lit("     "), lit("ATT-REF"), lit("ATT-OBJ"), lit("AMPLCOR")}},
-        {352, {box("txtexit"), box("txtattref"), box("txtattobj"), box("txtamplcor")}},
-        {366, {after("Gain ", "txtgain"), after("REF ", "txtrefg"), cap("txttmdt"), none()}},
-    };
-    return rows;
-}
-
-QString cellText(const TableCell &cell, const ReportInputs &in)
-{
-    switch (cell.kind) {
-    case TableCell::Empty:
+    const FieldInfo *f = panelGrid()[std::size_t(row)][std::size_t(column)];
+    if (!f)
         return {};
-    case TableCell::Literal:
-        return QString::fromLatin1(cell.text);
-    case TableCell::Box:
-    case TableCell::Caption:
-        return QString::fromLatin1(cell.prefix) + in.panel.value(QString::fromLatin1(cell.text));
-    }
-    return {};
+    // A field that reads nothing of the record always shows its start text.
+    const QString value = f->first < 0 ? QString::fromLatin1(f->start) : in.view.text(f->field);
+    if (row == kLastLine) // one row: "Gain 25", "REF 25", the time
+        return f->kind == FieldKind::Time ? value : caption(*f) + QLatin1Char(' ') + value;
+    if (!captions)
+        return value;
+    if (const FieldInfo *c = captionFieldOf(*f))
+        return in.view.text(c->field);
+    return caption(*f);
 }
 
-const QList<NoteRow> &noteRows()
-{
-    static const QList<NoteRow> rows = {
-        {"OPERATOR", "txtopname"},
-        {"JOB DETAIL", "txtraw"},
-        {"DEFECT DETAIL", "txtaxno"},
-        {"REMARK", "txtremark"},
-    };
-    return rows;
-}
-
-const QList<MeasureCell> &measureCells()
-{
-    static const QList<MeasureCell> cells = {
-        {"txtmeapo1", 4}, {"txtmeapo2", 69}, {"txtmeapo3", 134}, {"txtmeapo4", 200}};
-    return cells;
-}
-
-ReportInputs gatherReportInputs(const ReportHost &main)
+ReportInputs screenInputs(const SetupView &onScreen, const QImage &picture)
 {
     ReportInputs in;
-    in.ascan = main.ascanImage();
-    auto boxText = [&main](const char *name) { return main.boxText(name); };
-    for (int k = 0; k < measureCells().size(); ++k)
-        in.measurements[size_t(k)] = boxText(measureCells()[k].box);
-    for (const TableRow &row : parameterTable()) {
-        for (const TableCell &cell : row.cells) {
-            const QString name = QString::fromLatin1(cell.text);
-            if (cell.kind == TableCell::Box) {
-                in.panel.insert(name, boxText(cell.text));
-            } else if (cell.kind == TableCell::Caption) {
-                in.panel.insert(name, main.captionText(cell.text));
-            }
-        }
+    in.ascan = picture;
+    in.view = onScreen;
+    const QList<Field> readings = fieldsOf(FieldKind::Reading), notes = fieldsOf(FieldKind::Note);
+    for (int k = 0; k < 4; ++k) {
+        in.measurements[size_t(k)] = onScreen.text(readings[k]);
+        in.notes[size_t(k)] = onScreen.text(notes[k]);
     }
-    for (int k = 0; k < noteRows().size(); ++k)
-        in.notes[size_t(k)] = boxText(noteRows()[k].box);
     return in;
 }
 
@@ -200,20 +156,26 @@ void setAscanPicture(Canvas &echo, const QImage &picture)
 
 void drawAscanSection(Canvas &echo, const std::array<QString, 4> &measurements)
 {
-    for (int k = 0; k < measureCells().size(); ++k)
-        echo.text(measureCells()[k].x, kEchoMeasureY, measurements[size_t(k)]);
+    for (int k = 0; k < 4; ++k)
+        echo.text(kReadingX[k], kEchoMeasureY, measurements[size_t(k)]);
     frame(echo, kEchoFrame);
 }
 
 void drawParameterTable(Canvas &setup, const ReportInputs &in)
 {
     setup.resize({setup.sizePixels().width(), twipsToPixels(kSetupHeightTwips)});
-    for (const TableRow &row : parameterTable())
+    auto row = [&setup, &in](int r, double y, bool captions) {
         for (int col = 0; col < 4; ++col) {
-            const QString text = cellText(row.cells[col], in);
+            const QString text = tableText(in, r, col, captions);
             if (!text.isEmpty())
-                setup.text(kTableColumns[col], row.y, text);
+                setup.text(kTableColumns[col], y, text);
         }
+    };
+    for (int r = 0; r < 15; ++r) {
+        row(r, kCaptionY[r], true);
+        row(r, kValueY[r], false);
+    }
+    row(kLastLine, kLastLineY, false);
     setup.line(kSeparatorFrom, kSeparatorY, kSeparatorTo, kSeparatorY, kBlack);
     frame(setup, kSetupFrame);
 }
@@ -221,10 +183,11 @@ void drawParameterTable(Canvas &setup, const ReportInputs &in)
 void drawNotes(Canvas &note, const std::array<QString, 4> &notes)
 {
     note.resize(pixels(kNoteWidthTwips, kNoteHeightTwips));
-    for (int k = 0; k < noteRows().size(); ++k) {
-        const double y = kNoteFirstY + kNoteStep * k;
-        note.text(kNoteLabelX, y, QString::fromLatin1(noteRows()[k].label));
-        note.text(kNoteValueX, y, QLatin1Char(':') + notes[size_t(k)]);
+    for (Field f : fieldsOf(FieldKind::Note)) {
+        const FieldInfo &info = fieldInfo(f);
+        const double y = kNoteFirstY + kNoteStep * info.row;
+        note.text(kNoteLabelX, y, QString::fromLatin1(info.reportCaption));
+        note.text(kNoteValueX, y, QLatin1Char(':') + notes[size_t(info.row)]);
     }
     frame(note, kNoteFrame);
 }
@@ -238,19 +201,8 @@ void drawHeading(Canvas &head)
 
 ReportInputs reportInputs(const Record &record)
 {
-    const SetupView view = decodeSetup(record);
-    ReportInputs in;
+    ReportInputs in = screenInputs(decodeSetup(record), QImage());
     in.record = std::make_shared<const Record>(record);
-    for (int k = 0; k < measureCells().size(); ++k)
-        in.measurements[size_t(k)] = view.text(QString::fromLatin1(measureCells()[k].box));
-    for (const TableRow &row : parameterTable())
-        for (const TableCell &cell : row.cells)
-            if (cell.kind == TableCell::Box || cell.kind == TableCell::Caption) {
-                const QString name = QString::fromLatin1(cell.text);
-                in.panel.insert(name, view.text(name));
-            }
-    for (int k = 0; k < noteRows().size(); ++k)
-        in.notes[size_t(k)] = view.text(QString::fromLatin1(noteRows()[k].box));
     return in;
 }
 

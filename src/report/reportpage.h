@@ -1,13 +1,13 @@
 #pragma once
 // The report page's four sections, composed from what the main window
-// shows: the heading, the A-scan picture with the measurement readings,
+// shows or from a stored record: the heading, the A-scan picture with the measurement readings,
 // the parameter table and the notes. Plain drawing onto Canvases; the
 // printing run that saves, loads and places them is in printreport.h.
 
 #include "display/canvas.h"
+#include "store/fields.h"
 #include "store/record.h"
 
-#include <QHash>
 #include <QImage>
 #include <QList>
 #include <QString>
@@ -15,8 +15,6 @@
 #include <memory>
 
 namespace vextrum {
-
-class ReportHost;
 
 // One section canvas of the composition window.
 struct ReportSection
@@ -48,54 +46,31 @@ const QList<Placement> &pagePlacements();
 // The four temporary files in the order they are deleted.
 const QList<const char *> &tempFiles();
 
-// Everything the report copies from the main window, as displayed.
+// Everything a report page shows: the picture, the readings and notes,
+// and the panel's texts for the parameter table.
 struct ReportInputs
 {
-    QImage ascan;                        // picascan's picture
-    std::array<QString, 4> measurements; // txtmeapo1..txtmeapo4
-    QHash<QString, QString> panel;       // box texts and captions, by name
+    QImage ascan;                        // the A-scan picture as on screen
+    std::array<QString, 4> measurements; // the four readings
+    SetupView view;                      // the panel's texts, by field
     std::array<QString, 4> notes;        // operator, job, defect, remark
-    // Set when the inputs come from a record rather than the window: the
+    // Set when the inputs come from a record rather than the screen: the
     // A-scan is then drawn afresh from it instead of copied as a picture.
     std::shared_ptr<const Record> record;
 };
-ReportInputs gatherReportInputs(const ReportHost &main);
+// The memory on screen as the main window shows it: its panel, readings
+// and notes as typed, and its picture.
+ReportInputs screenInputs(const SetupView &onScreen, const QImage &picture);
 // The same texts for a stored record, as the main window would show them
 // with the record on screen, without any window.
 ReportInputs reportInputs(const Record &record);
 
-// The parameter table: rows of four cells at fixed points.
-struct TableCell
-{
-    enum Kind { Empty, Literal, Box, Caption };
-    Kind kind;
-    const char *text;   // the literal, or the box or label name
-    const char *prefix; // drawn directly before a box's text
-};
-struct TableRow
-{
-    int y; // points
-    TableCell cells[4];
-};
+// The parameter table: the panel's cells, row for row, at fixed points;
+// each row of captions over its row of values.
 constexpr int kTableColumns[4] = {6, 63, 127, 184}; // points
-const QList<TableRow> &parameterTable();
-QString cellText(const TableCell &cell, const ReportInputs &in);
-
-// Notes: label and ":" + note on rows 460 twips apart.
-struct NoteRow
-{
-    const char *label;
-    const char *box;
-};
-const QList<NoteRow> &noteRows();
-
-// Measurement readings under the A-scan picture.
-struct MeasureCell
-{
-    const char *box;
-    int x; // points
-};
-const QList<MeasureCell> &measureCells();
+// The text of table row `row` (0..14 settings, kLastLine the last line),
+// column 0..3; captions: the caption row, else the values.
+QString tableText(const ReportInputs &in, int row, int column, bool captions);
 
 // The heading's two lines, blanks and all.
 extern const char kHeadingLine1[];

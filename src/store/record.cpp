@@ -110,9 +110,4 @@ QString entryText(int slot, bool captured)
     return t;
 }
 
-bool isCapturedEntry(const QString &text, int slot)
-{
-    return text == entryText(slot, true);
-}
-
 } // namespace vextrum

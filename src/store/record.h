@@ -69,6 +69,5 @@ double ownNumber(const Record &record);
 
 // List entry texts: "Mem 7" and, once filed, "Mem 7 *".
 QString entryText(int slot, bool captured = false);
-bool isCapturedEntry(const QString &text, int slot);
 
 } // namespace vextrum

@@ -1,7 +1,7 @@
 #pragma once
 // A fresh program for a window test: a temporary working directory with
-// dfd.cfg naming port 1, a pseudo-terminal as COM1, Module1 and the main
-// window after Form_Load.
+// dfd.cfg naming port 1, a pseudo-terminal as COM1, the session and the
+// main window after Form_Load, shown as a user has it.
 
 #include "app/frmmain.h"
 #include "common/workdir.h"
@@ -27,22 +27,31 @@ struct Program
 {
     TempWorkDir dir;
     vextrum::PtyPair instrument;
-    std::unique_ptr<Module1> m = std::make_unique<Module1>();
     MessageLog log;
+    std::unique_ptr<vextrum::Session> session;
     std::unique_ptr<frmmain> main;
 
-    // COM1 is our own pseudo-terminal, or the device given.
-    explicit Program(const QString &com1 = QString())
+    // COM1 is our own pseudo-terminal, or the device given; the link waits
+    // as long as `timeouts` say.
+    explicit Program(const QString &com1 = QString(), const vextrum::LinkTimeouts &timeouts = {})
     {
         qputenv("VEXTRUM_COM1", (com1.isEmpty() ? instrument.slavePath() : com1).toLocal8Bit());
         QFile cfg(QStringLiteral("dfd.cfg"));
         if (cfg.open(QIODevice::WriteOnly))
             cfg.write("1\r\n");
         cfg.close();
-        log.attach(*m);
-        main = std::make_unique<frmmain>(*m);
+        log.attach();
+        session = std::make_unique<vextrum::Session>(timeouts);
+        main = std::make_unique<frmmain>(*session);
         main->Form_Load();
     }
+    ~Program()
+    {
+        main.reset(); // the window goes before the session it shows
+        session.reset();
+    }
+
+    vextrum::MemoryStore &store() { return session->store(); }
 
     // Double-clicks entry `row` as a user would: click, then double-click
     // on the viewport at the item's rectangle.

@@ -2,7 +2,7 @@
 // Test fixtures shared by the window tests: a temporary working directory
 // and a recorder for the program's messages.
 
-#include "store/module1.h"
+#include "display/msgbox.h"
 
 #include <QDir>
 #include <QList>
@@ -24,15 +24,18 @@ private:
     QString previous_;
 };
 
-// Collects (title, text) of every message the program shows.
+// Collects (title, text) of every message the program shows while it
+// lives.
 struct MessageLog
 {
     QList<QPair<QString, QString>> messages;
-    void attach(Module1 &m)
+    MessageLog() = default;
+    MessageLog(const MessageLog &) = delete;
+    MessageLog &operator=(const MessageLog &) = delete;
+    ~MessageLog() { setMessageHook({}); }
+    void attach()
     {
-        m.messageHook = [this](const QString &title, const QString &text) {
-            messages.append({title, text});
-        };
+        setMessageHook([this](const QString &title, const QString &text) { messages.append({title, text}); });
     }
     int count(const QString &title) const
     {

@@ -1,6 +1,6 @@
 #include "simkit/replybuilder.h"
 
-#include "display/setupfields.h"
+#include "store/fields.h"
 #include "link/unpack.h"
 
 #include <QString>
@@ -191,7 +191,7 @@ Record sampleRecord(int memory, int variant)
     // Time and date, hhmmddmmyy, different for every memory.
     const int hour = 7 + (n * 3) % 11, minute = (n * 17) % 60;
     const int day = 1 + n % 28, month = 1 + (n / 28) % 12;
-    put(record, kTimeFirst, 10,
+    put(record, fieldInfo(Field::TimeDate).first, 10,
         QStringLiteral("%1%2%3%4%5")
             .arg(hour, 2, 10, QLatin1Char('0'))
             .arg(minute, 2, 10, QLatin1Char('0'))

@@ -1,0 +1,117 @@
+#include "store/memorystore.h"
+
+namespace vextrum {
+
+MemoryStore::MemoryStore(QObject *parent)
+    : QObject(parent), records_(std::make_unique<Store>()), onScreen_(startView())
+{
+    initialiseStore(*records_);
+}
+
+MemoryStore::~MemoryStore() = default;
+
+bool MemoryStore::isCaptured(int slot) const
+{
+    return slot >= 0 && slot < kMemoryCount && captured_[std::size_t(slot)];
+}
+
+QList<int> MemoryStore::capturedSlots() const
+{
+    QList<int> found;
+    for (int s = 0; s < kMemoryCount; ++s)
+        if (captured_[std::size_t(s)])
+            found.append(s);
+    return found;
+}
+
+void MemoryStore::reset()
+{
+    initialiseStore(*records_);
+    captured_.fill(false);
+    current_ = Record{};
+    onScreen_ = startView();
+    shownSlot_ = 0;
+    showingStored_ = false;
+    emit replaced();
+    emit changed();
+}
+
+void MemoryStore::file(int slot, const Record &record)
+{
+    if (slot < 0 || slot >= kMemoryCount)
+        return;
+    (*records_)[std::size_t(slot)] = record;
+    captured_[std::size_t(slot)] = true;
+    putOnScreen(record, slot);
+    emit filed(slot);
+    emit changed();
+    emit currentShown();
+}
+
+void MemoryStore::replace(const Store &records, const std::array<bool, kMemoryCount> &captured)
+{
+    *records_ = records;
+    captured_ = captured;
+    showingStored_ = false;
+    onScreen_ = decodeSetup(current_);
+    emit replaced();
+    emit changed();
+    emit currentShown();
+}
+
+bool MemoryStore::saveNotes()
+{
+    if (!showingStored_)
+        return false;
+    QStringList texts;
+    for (Field f : fieldsOf(FieldKind::Note))
+        texts << onScreen_.text(f);
+    vextrum::saveNotes((*records_)[std::size_t(shownSlot_)], texts);
+    emit notesSaved(shownSlot_);
+    emit changed();
+    return true;
+}
+
+void MemoryStore::putOnScreen(const Record &record, int slot)
+{
+    current_ = record;
+    onScreen_ = decodeSetup(current_);
+    if (slot >= 0)
+        shownSlot_ = slot;
+    showingStored_ = slot >= 0;
+}
+
+void MemoryStore::show(int slot)
+{
+    if (slot < 0 || slot >= kMemoryCount)
+        return;
+    putOnScreen(record(slot), slot);
+    emit currentShown();
+}
+
+void MemoryStore::showRecord(const Record &record)
+{
+    putOnScreen(record, -1);
+    emit currentShown();
+}
+
+void MemoryStore::showAgain()
+{
+    onScreen_ = decodeSetup(current_);
+    emit currentShown();
+}
+
+void MemoryStore::setTrace(const Record &record)
+{
+    current_ = record;
+    showingStored_ = false;
+}
+
+void MemoryStore::editNote(int note, const QString &text)
+{
+    const QList<Field> notes = fieldsOf(FieldKind::Note);
+    if (note >= 0 && note < notes.size())
+        onScreen_.text(notes[note]) = text;
+}
+
+} // namespace vextrum

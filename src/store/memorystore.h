@@ -1,0 +1,87 @@
+#pragma once
+// The memory store: the 200 memories, which of them hold a memory from the
+// instrument or a data file (a flag per slot), and the record on screen
+// with what the main window shows for it. It is the one truth about them:
+// the memory list, the browser, the viewer, printing and export read it,
+// and it tells them what happens to it.
+
+#include "store/fields.h"
+#include "store/record.h"
+
+#include <QList>
+#include <QObject>
+#include <array>
+#include <memory>
+
+namespace vextrum {
+
+class MemoryStore : public QObject
+{
+    Q_OBJECT
+public:
+    explicit MemoryStore(QObject *parent = nullptr);
+    ~MemoryStore() override;
+
+    // Slot s holds memory s + 1; slot 200 is never used.
+    const Store &records() const { return *records_; }
+    const Record &record(int slot) const { return (*records_)[std::size_t(slot)]; }
+    // The slot holds a captured memory (its list entry carries the mark).
+    bool isCaptured(int slot) const;
+    QList<int> capturedSlots() const;
+
+    // Start-up: every slot initialised, none captured, nothing on screen.
+    void reset();
+    // A memory from the instrument: kept in its slot, marked captured and
+    // put on screen, so notes saved next go into it.
+    void file(int slot, const Record &record);
+    // A data file was read: every slot and mark replaced. The record on
+    // screen is drawn again and is no longer one of the memories.
+    void replace(const Store &records, const std::array<bool, kMemoryCount> &captured);
+    // "Detail/Note SAVE": the notes as on screen go into the memory on
+    // screen. False, and nothing is written, when no stored memory is.
+    bool saveNotes();
+
+    // The record on screen, and whether it is the memory in shownSlot.
+    const Record &current() const { return current_; }
+    int shownSlot() const { return shownSlot_; }
+    bool showingStored() const { return showingStored_; }
+    // What the main window shows for it: panel, readings and the notes as
+    // typed.
+    const SetupView &onScreen() const { return onScreen_; }
+
+    // A stored memory goes on screen (double-click, browser, print run).
+    void show(int slot);
+    // A record that is no memory of the store goes on screen.
+    void showRecord(const Record &record);
+    // The record on screen is drawn again with its settings.
+    void showAgain();
+    // The record on screen without its settings (the start-up trace): the
+    // panel keeps its texts and the caller draws the trace.
+    void setTrace(const Record &record);
+    // Whether notes go to shownSlot; a Capture run holds them back while
+    // it clears the picture.
+    void setShowingStored(bool stored) { showingStored_ = stored; }
+    // The user edited note box `note` (0..3).
+    void editNote(int note, const QString &text);
+
+signals:
+    void filed(int slot);
+    void notesSaved(int slot);
+    void replaced();
+    // After each of the three above.
+    void changed();
+    // A record was put on screen: draw it with its settings.
+    void currentShown();
+
+private:
+    void putOnScreen(const Record &record, int slot);
+
+    std::unique_ptr<Store> records_;
+    std::array<bool, kMemoryCount> captured_{};
+    Record current_{};
+    SetupView onScreen_;
+    int shownSlot_ = 0;
+    bool showingStored_ = false;
+};
+
+} // namespace vextrum
