@@ -2,6 +2,8 @@
 // process, at the real line rate): wall time against the time the bytes
 // need on the line, and the processor time the program used meanwhile.
 #include "app/frmmain.h"
+#include "display/msgbox.h"
+#include "display/picturebox.h"
 #include "link/frames.h"
 
 #include <QApplication>
@@ -48,11 +50,12 @@ int main(int argc, char *argv[])
     cfg.write("1\r\n");
     cfg.close();
 
-    auto m = std::make_unique<Module1>();
-    m->messageHook = [](const QString &title, const QString &text) {
+    auto session = std::make_unique<vextrum::Session>();
+    vextrum::MemoryStore *m = &session->store();
+    setMessageHook([](const QString &title, const QString &text) {
         std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
-    };
-    frmmain w(*m);
+    });
+    frmmain w(*session);
     w.Form_Load();
     for (int i = 0; i < memories; ++i)
         w.lstmem()->item(i)->setSelected(true);

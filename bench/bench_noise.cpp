@@ -9,6 +9,8 @@
 // Usage: bench_noise [noise seconds, default 20] [burst MB, default 20]
 //                    [ms between deliveries of noise, default 10]
 #include "app/frmmain.h"
+#include "display/msgbox.h"
+#include "display/picturebox.h"
 #include "link/commport.h"
 #include "link/frames.h"
 
@@ -158,13 +160,14 @@ int main(int argc, char *argv[])
     cfg.write("1\r\n");
     cfg.close();
 
-    auto m = std::make_unique<Module1>();
+    auto session = std::make_unique<vextrum::Session>();
+    vextrum::MemoryStore *m = &session->store();
     int messages = 0;
-    m->messageHook = [&messages](const QString &title, const QString &text) {
+    setMessageHook([&messages](const QString &title, const QString &text) {
         ++messages;
         std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
-    };
-    frmmain w(*m);
+    });
+    frmmain w(*session);
     w.Form_Load();
     if (!w.Comm1().isOpen())
         return 1;

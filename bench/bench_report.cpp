@@ -3,6 +3,8 @@
 // fastest of 30 runs. With an argument, the last page is kept there.
 #include "app/fonts.h"
 #include "app/frmmain.h"
+#include "display/msgbox.h"
+#include "display/picturebox.h"
 #include "simkit/replybuilder.h"
 #include "report/printreport.h"
 
@@ -23,22 +25,21 @@ int main(int argc, char *argv[])
     vextrum::installFontSubstitutes();
     QTemporaryDir dir;
     QDir::setCurrent(dir.path());
-    auto m = std::make_unique<Module1>();
+    auto session = std::make_unique<vextrum::Session>();
+    vextrum::MemoryStore *m = &session->store();
     int failures = 0;
-    m->messageHook = [&failures](const QString &, const QString &) { ++failures; };
-    m->printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
-    m->printer->setOutputFormat(QPrinter::PdfFormat);
-    m->printer->setOutputFileName(dir.filePath(QStringLiteral("report.pdf")));
-    frmmain w(*m);
+    setMessageHook([&failures](const QString &, const QString &) { ++failures; });
+    frmmain w(*session);
+    QPrinter &printer = w.printSettings().printer();
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath(QStringLiteral("report.pdf")));
 
     std::vector<double> ms;
     for (int run = 0; run < 30; ++run) {
-        m->current = vextrum::sampleMemory(run % 12 + 1);
-        w.display_pattern();
-        w.display_setup();
+        m->showRecord(vextrum::sampleMemory(run % 12 + 1));
         QElapsedTimer t;
         t.start();
-        print_report(*m, w);
+        print_report(vextrum::screenInputs(m->onScreen(), w.picascan()->image()), w, w.printSettings());
         ms.push_back(t.nsecsElapsed() / 1e6);
     }
     std::sort(ms.begin(), ms.end());
@@ -46,7 +47,7 @@ int main(int argc, char *argv[])
                 ms.front(), ms.size(), failures);
     if (argc > 1) {
         QFile::remove(QString::fromLocal8Bit(argv[1]));
-        QFile::copy(m->printer->outputFileName(), QString::fromLocal8Bit(argv[1]));
+        QFile::copy(printer.outputFileName(), QString::fromLocal8Bit(argv[1]));
     }
     return failures == 0 ? 0 : 1;
 }

@@ -1,6 +1,8 @@
 // Showing a memory: the double-click's work, from the store to a fully
 // drawn picture and panel. Prints the median and the fastest run.
 #include "app/frmmain.h"
+#include "display/msgbox.h"
+#include "display/picturebox.h"
 #include "simkit/replybuilder.h"
 
 #include <QApplication>
@@ -18,13 +20,14 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QTemporaryDir dir;
     QDir::setCurrent(dir.path());
-    auto m = std::make_unique<Module1>();
-    m->messageHook = [](const QString &, const QString &) {}; // no dfd.cfg here
-    frmmain w(*m);
+    auto session = std::make_unique<vextrum::Session>();
+    vextrum::MemoryStore *m = &session->store();
+    setMessageHook([](const QString &, const QString &) {}); // no dfd.cfg here
+    frmmain w(*session);
     w.Form_Load();
     const QList<vextrum::Record> samples = vextrum::sampleMemories();
     for (int s = 0; s < 200; ++s)
-        m->store[s] = samples[s % samples.size()];
+        m->file(s, samples[s % samples.size()]);
 
     std::vector<double> ms;
     for (int run = 0; run < 400; ++run) {

@@ -69,6 +69,10 @@ public:
     void endProgram();
 
     vextrum::Session &session() { return session_; }
+    vextrum::CommPort &Comm1() { return session_.port(); }
+    bool capturing() const { return session_.capturing(); }
+    vextrum::CaptureRun &captureRun() { return session_.capture(); }
+    vextrum::ReplyReceiver &receivePath() { return session_.receivePath(); }
     vextrum::PrintSettings &printSettings() { return print_; }
     QListWidget *lstmem() const { return lstmem_; }
     vextrum::PictureBox *picascan() const { return picascan_; }

@@ -158,7 +158,7 @@ PrintSettings::~PrintSettings() = default;
 QPrinter &PrintSettings::printer()
 {
     if (!printer_)
-        printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        printer_ = std::make_shared<QPrinter>(QPrinter::HighResolution);
     return *printer_;
 }
 

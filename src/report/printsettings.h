@@ -17,6 +17,9 @@ public:
 
     // The current printer; a default one is made on first use.
     QPrinter &printer();
+    bool hasPrinter() const { return bool(printer_); }
+    // Makes `printer` the current one, as choosing it in set-up would.
+    void setPrinter(std::shared_ptr<QPrinter> printer) { printer_ = std::move(printer); }
 
     // The platform's printer selection and set-up dialog on the current
     // printer, modal. Accepting makes the choice the one later reports go
@@ -24,7 +27,7 @@ public:
     void setup(QWidget *parent);
 
 private:
-    std::unique_ptr<QPrinter> printer_;
+    std::shared_ptr<QPrinter> printer_;
 };
 
 } // namespace vextrum

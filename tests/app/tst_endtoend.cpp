@@ -70,7 +70,7 @@ void tst_endtoend::roadOfAMemory()
 
     // Show memory 5, write a note and save it into the memory.
     a.doubleClick(4, Qt::NoModifier);
-    QCOMPARE(a.m->shownSlot, std::int16_t(4));
+    QCOMPARE(a.m->shownSlot(), 4);
     QCOMPARE(a.main->box("txtopname")->text(), QString());
     QTest::keyClicks(a.main->box("txtopname"), QStringLiteral("END TO END"));
     QTest::mouseClick(a.main->findChild<QPushButton *>(QStringLiteral("cmdtxtsav")), Qt::LeftButton);
@@ -104,7 +104,7 @@ void tst_endtoend::roadOfAMemory()
     auto printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
     printer->setOutputFormat(QPrinter::PdfFormat);
     printer->setOutputFileName(pdf);
-    b.m->printer = printer;
+    b.main->printSettings().setPrinter(printer);
     auto *print = fromMenu<frmprintop>(b, "mnuprint");
     QVERIFY(print->findChild<QRadioButton *>(QStringLiteral("opsingle"))->isChecked());
     QTest::mouseClick(print->findChild<QPushButton *>(QStringLiteral("cmdprint")), Qt::LeftButton);

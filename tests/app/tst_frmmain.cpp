@@ -69,7 +69,7 @@ private:
 
     std::unique_ptr<TempWorkDir> dir_;
     std::unique_ptr<PtyPair> ptys_[4];
-    std::unique_ptr<Module1> m_;
+    std::unique_ptr<Session> m_;
     std::unique_ptr<frmmain> main_;
     MessageLog log_;
 };
@@ -83,9 +83,9 @@ void tst_frmmain::init()
         qputenv(QByteArray("VEXTRUM_COM" + QByteArray::number(n + 1)).constData(),
                 ptys_[n]->slavePath().toLocal8Bit());
     }
-    m_ = std::make_unique<Module1>();
-    log_ = MessageLog();
-    log_.attach(*m_);
+    m_ = std::make_unique<Session>();
+    log_.messages.clear();
+    log_.attach();
 }
 
 void tst_frmmain::cleanup()
@@ -123,23 +123,23 @@ void tst_frmmain::normalStart()
     QVERIFY(log_.messages.isEmpty());
     QVERIFY(w.isVisible());
     QCOMPARE(w.windowTitle(), QStringLiteral("Vextrum DGS"));
-    QCOMPARE(m_->portNumber, std::int16_t(1));
+    QCOMPARE(m_->portNumber(), 1);
     QVERIFY(w.Comm1().isOpen());
     QCOMPARE(w.Comm1().commPort(), 1);
     QCOMPARE(w.Comm1().settings(), QStringLiteral("9600,N,8,1"));
     QCOMPARE(w.Comm1().rThreshold(), 1);
     QCOMPARE(w.Comm1().inputLen(), 1);
     QCOMPARE(w.Comm1().outBufferSize(), 30);
-    QCOMPARE(m_->requestedMemory, 0);
-    QVERIFY(!m_->capturing);
+    QCOMPARE(m_->capture().requestedMemory(), 0);
+    QVERIFY(!m_->capturing());
 
     QListWidget *list = w.lstmem();
     QCOMPARE(list->count(), 200);
     QCOMPARE(list->selectionMode(), QAbstractItemView::ExtendedSelection);
     for (int s = 0; s < 200; ++s)
         QCOMPARE(list->item(s)->text(), QStringLiteral("Mem %1").arg(s + 1));
-    QCOMPARE(m_->store[7][260], std::int16_t(0));
-    QCOMPARE(m_->store[7][261], std::int16_t(32));
+    QCOMPARE(m_->store().record(7)[260], std::int16_t(0));
+    QCOMPARE(m_->store().record(7)[261], std::int16_t(32));
 
     QTimer *timer = w.tmrwt();
     QCOMPARE(timer->objectName(), QStringLiteral("tmrwt"));
@@ -148,10 +148,10 @@ void tst_frmmain::normalStart()
 
     // The demonstration trace: the saturated pulse (samples 13 to 19) at
     // the top line, the first echo's peak of 75 at sample 54.
-    QCOMPARE(m_->current[13], std::int16_t(100));
-    QCOMPARE(m_->current[54], std::int16_t(75));
-    QCOMPARE(m_->current[251], std::int16_t(2));
-    QCOMPARE(m_->current[0], std::int16_t(0));
+    QCOMPARE(m_->store().current()[13], std::int16_t(100));
+    QCOMPARE(m_->store().current()[54], std::int16_t(75));
+    QCOMPARE(m_->store().current()[251], std::int16_t(2));
+    QCOMPARE(m_->store().current()[0], std::int16_t(0));
     const Canvas &c = w.picascan()->canvas();
     const QImage &img = w.picascan()->image();
     QCOMPARE(img.pixelColor(c.toPixel(17.5), c.toPixel(10)), kGreen);
@@ -203,7 +203,7 @@ void tst_frmmain::startFailures()
     QCOMPARE(log_.messages[0].first, QStringLiteral("File Error"));
     QCOMPARE(log_.messages[0].second,
              QStringLiteral("Port configuratin file is lost so select apropriate serial port which is necessary "));
-    QCOMPARE(m_->portNumber, std::int16_t(1));
+    QCOMPARE(m_->portNumber(), 1);
     QVERIFY(!w.isVisible());
     QVERIFY(!w.Comm1().isOpen());
     frmoption *o = option();
@@ -249,7 +249,7 @@ void tst_frmmain::optionOkWritesConfigAndOpens()
     frmoption *o = w.showOption();
     QVERIFY(o->findChild<QRadioButton *>(QStringLiteral("Option1"))->isChecked());
     o->findChild<QRadioButton *>(QStringLiteral("Option2"))->click();
-    QCOMPARE(m_->portNumber, std::int16_t(2)); // at once
+    QCOMPARE(m_->portNumber(), 2); // at once
     QVERIFY(ptys_[1]->write("stale bytes"));
     QTest::qWait(20);
     QTest::mouseClick(o->findChild<QPushButton *>(QStringLiteral("cmdok")), Qt::LeftButton);
@@ -271,7 +271,7 @@ void tst_frmmain::optionShowsConfiguredPort()
     QVERIFY(o->findChild<QRadioButton *>(QStringLiteral("Option3"))->isChecked());
     QVERIFY(!o->findChild<QRadioButton *>(QStringLiteral("Option1"))->isChecked());
     QCOMPARE(o->savedPort(), 3);
-    QCOMPARE(m_->portNumber, std::int16_t(3));
+    QCOMPARE(m_->portNumber(), 3);
     // Under each button, the device it opens on this machine.
     for (int n = 1; n <= 4; ++n) {
         const QLabel *where = o->findChild<QLabel *>(QStringLiteral("labdev%1").arg(n));
@@ -287,9 +287,9 @@ void tst_frmmain::optionCancelRestoresPort()
     frmmain &w = start("3\r\n");
     frmoption *o = w.showOption();
     o->findChild<QRadioButton *>(QStringLiteral("Option4"))->click();
-    QCOMPARE(m_->portNumber, std::int16_t(4));
+    QCOMPARE(m_->portNumber(), 4);
     QTest::mouseClick(o->findChild<QPushButton *>(QStringLiteral("cmdcancel")), Qt::LeftButton);
-    QCOMPARE(m_->portNumber, std::int16_t(3));
+    QCOMPARE(m_->portNumber(), 3);
     QVERIFY(w.Comm1().isOpen());
     QCOMPARE(w.Comm1().commPort(), 3);
     QCOMPARE(readFile(QStringLiteral("dfd.cfg")), QByteArray("3\r\n"));
@@ -311,11 +311,11 @@ void tst_frmmain::optionOutsideOneToFour()
     QCOMPARE(readFile(QStringLiteral("dfd.cfg")), QByteArray("7\r\n"));
 
     // Configured 7 while running: the window shows Comport 1, saved is 1.
-    m_->portNumber = 7;
+    m_->setPortNumber(7);
     o = w.showOption();
     QVERIFY(o->findChild<QRadioButton *>(QStringLiteral("Option1"))->isChecked());
     QCOMPARE(o->savedPort(), 1);
-    QCOMPARE(m_->portNumber, std::int16_t(7));
+    QCOMPARE(m_->portNumber(), 7);
 }
 
 void tst_frmmain::optionOkOnHeldPortThenFreePort()

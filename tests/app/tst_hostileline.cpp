@@ -124,7 +124,7 @@ void captureWorks(Program &p, int memory)
     QTRY_VERIFY_WITH_TIMEOUT(!p.main->capturing(), 8000);
     QObject::disconnect(answer);
     QCOMPARE(entry(p, memory), QStringLiteral("Mem %1 *").arg(memory));
-    QCOMPARE(p.m->store[memory - 1], p.m->current);
+    QCOMPARE(p.m->record(memory - 1), p.m->current());
 }
 
 } // namespace
@@ -155,10 +155,10 @@ void tst_hostileline::noiseChangesNothing()
     QFETCH(int, rate);
     QFETCH(int, bytes);
     QFETCH(bool, capturing);
-    Program p;
+    Program p(QString(), quickTimeouts());
     storeFirstTen(p);
-    const Store stored = p.m->store;
-    const Record shown = p.m->current;
+    const Store stored = p.m->records();
+    const Record shown = p.m->current();
     if (capturing)
         clickCapture(p, {11}); // the instrument never answers: only noise comes
     Noise noise(p.instrument, bytes, rate);
@@ -168,8 +168,8 @@ void tst_hostileline::noiseChangesNothing()
     // The port stays open, nothing is said, filed, marked or shown.
     QVERIFY(p.main->Comm1().isOpen());
     QVERIFY(p.log.messages.isEmpty());
-    QVERIFY(p.m->store == stored);
-    QCOMPARE(p.m->current, shown);
+    QVERIFY(p.m->records() == stored);
+    QCOMPARE(p.m->current(), shown);
     for (int n = 1; n <= kMemoryCount; ++n)
         QCOMPARE(entry(p, n), entryText(n - 1, n <= 10));
     captureWorks(p, 20);
@@ -177,7 +177,7 @@ void tst_hostileline::noiseChangesNothing()
 
 void tst_hostileline::floodWhileCaptureWaits()
 {
-    Program p;
+    Program p(QString(), quickTimeouts());
     QSignalSpy finished(&p.main->captureRun(), &CaptureRun::finished);
     QSignalSpy aborted(&p.main->captureRun(), &CaptureRun::aborted);
     clickCapture(p, {30, 31, 32});
@@ -212,8 +212,8 @@ void tst_hostileline::floodWhileCaptureWaits()
 
 void tst_hostileline::dripFedReplyIsGivenUp()
 {
-    Program p;
-    const Record slot = p.m->store[4];
+    Program p(QString(), quickTimeouts());
+    const Record slot = p.m->record(4);
     clickCapture(p, {5});
     // A reply starts, then fill comes one byte at a time, never 2 s apart.
     QByteArray start(1 + 252 + 1, '\x07');
@@ -225,13 +225,15 @@ void tst_hostileline::dripFedReplyIsGivenUp()
         p.instrument.write(QByteArray(1, '\0'));
         ++dripped;
     });
-    drip.start(500);
-    QTRY_VERIFY_WITH_TIMEOUT(!p.main->capturing(), ReplyReceiver::kReplyLimitMs + 3000);
-    QVERIFY(dripped > 2 * ReplyReceiver::kQuietLimitMs / 500); // still dripping when given up
+    const LinkTimeouts limits = quickTimeouts();
+    const int period = limits.quietMs / 4; // never quiet long enough to count as stalled
+    drip.start(period);
+    QTRY_VERIFY_WITH_TIMEOUT(!p.main->capturing(), limits.replyMs + 3000);
+    QVERIFY(dripped > 2 * limits.quietMs / period); // still dripping when given up
     drip.stop();
     QCOMPARE(entry(p, 5), QStringLiteral("Mem 5"));
     QVERIFY(p.main->lstmem()->item(4)->isSelected()); // for another try
-    QCOMPARE(p.m->store[4], slot);
+    QCOMPARE(p.m->record(4), slot);
     QVERIFY(p.main->Comm1().isOpen());
     QCOMPARE(p.main->Comm1().rThreshold(), 1);
     QVERIFY(p.log.messages.isEmpty());

@@ -59,10 +59,10 @@ void tst_menus::captionsAndNamesInOrder()
 void tst_menus::newChangesNothing()
 {
     Program p;
-    const vextrum::Record current = p.m->current;
+    const vextrum::Record current = p.m->current();
     const int windows = QApplication::topLevelWidgets().size();
     p.main->findChild<QAction *>(QStringLiteral("mnunew"))->trigger();
-    QCOMPARE(p.m->current, current);
+    QCOMPARE(p.m->current(), current);
     QCOMPARE(QApplication::topLevelWidgets().size(), windows);
     QVERIFY(p.log.messages.isEmpty());
 }

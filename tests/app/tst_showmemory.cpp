@@ -4,7 +4,7 @@
 #include "files/datafile.h"
 #include "files/frmopen.h"
 #include "display/picturebox.h"
-#include "display/setupfields.h"
+#include "store/fields.h"
 #include "simkit/replybuilder.h"
 
 #include <QAction>
@@ -65,8 +65,8 @@ private slots:
 void tst_showmemory::panelShowsStartTexts()
 {
     Program p;
-    for (const SetupField &f : setupFields())
-        QCOMPARE(p.main->box(f.box)->text(), QString::fromLatin1(f.start));
+    for (Field f : fieldsOf(FieldKind::Setup))
+        QCOMPARE(p.main->box(fieldInfo(f).name)->text(), QString::fromLatin1(fieldInfo(f).start));
     QCOMPARE(p.main->findChild<QLabel *>(QStringLiteral("labdac"))->text(), QStringLiteral("DAC"));
     QCOMPARE(p.main->findChild<QLabel *>(QStringLiteral("txttmdt"))->text(),
              QStringLiteral("Tm: 7:55  Dt: 28/4/2003"));
@@ -76,14 +76,14 @@ void tst_showmemory::panelShowsStartTexts()
 void tst_showmemory::doubleClickShowsLowestSelected()
 {
     Program p;
-    p.m->store[2] = memoryWith(3, QStringLiteral("JOHN"));
-    p.m->store[7] = memoryWith(8, QStringLiteral("MARY"));
+    p.m->file(2, memoryWith(3, QStringLiteral("JOHN")));
+    p.m->file(7, memoryWith(8, QStringLiteral("MARY")));
     p.main->show();
     p.doubleClick(2, Qt::NoModifier);
     p.doubleClick(7, Qt::ControlModifier); // 3 and 8 selected, 8 clicked
     QCOMPARE(p.main->lstmem()->selectedItems().size(), 2);
-    QCOMPARE(p.m->shownSlot, std::int16_t(2));
-    QCOMPARE(p.m->current, p.m->store[2]);
+    QCOMPARE(p.m->shownSlot(), 2);
+    QCOMPARE(p.m->current(), p.m->record(2));
     QCOMPARE(p.main->box("txtmemno")->text(), QStringLiteral("003    "));
     QCOMPARE(p.main->box("txtopname")->text(), QStringLiteral("JOHN                "));
     QCOMPARE(p.main->box("txtent")->text(), QStringLiteral("ENTER"));
@@ -104,11 +104,11 @@ void tst_showmemory::doubleClickShowsLowestSelected()
 void tst_showmemory::doubleClickWithNothingSelected()
 {
     Program p;
-    const Record before = p.m->current;
+    const Record before = p.m->current();
     p.main->lstmem()->clearSelection();
     p.main->lstmem_DblClick();
-    QCOMPARE(p.m->current, before);
-    QCOMPARE(p.m->shownSlot, std::int16_t(0));
+    QCOMPARE(p.m->current(), before);
+    QCOMPARE(p.m->shownSlot(), 0);
 }
 
 void tst_showmemory::neverCapturedSlotShowsStartContents()
@@ -116,7 +116,7 @@ void tst_showmemory::neverCapturedSlotShowsStartContents()
     Program p;
     p.main->show();
     p.doubleClick(41, Qt::NoModifier);
-    QCOMPARE(p.m->shownSlot, std::int16_t(41));
+    QCOMPARE(p.m->shownSlot(), 41);
     QCOMPARE(p.main->box("txtrange")->text(), QStringLiteral("       "));
     QCOMPARE(p.main->box("txtopname")->text(), QString());
     QCOMPARE(at(*p.main, 100, 210), kGreen); // a flat trace on the baseline
@@ -128,7 +128,7 @@ void tst_showmemory::sampleMemoriesShowWithoutFault()
     const QList<Record> samples = sampleMemories();
     QVERIFY(!samples.isEmpty());
     for (const Record &r : samples) {
-        p.m->current = r;
+        p.m->showRecord(r);
         p.main->display_pattern();
         p.main->display_setup();
         QCOMPARE(readNumber(p.main->box("txtmemno")->text()), ownNumber(r));
@@ -138,7 +138,7 @@ void tst_showmemory::sampleMemoriesShowWithoutFault()
 void tst_showmemory::notesSaveIntoShownSlot()
 {
     Program p;
-    p.m->store[4] = memoryWith(5, QStringLiteral("JOHN SMITH"));
+    p.m->file(4, memoryWith(5, QStringLiteral("JOHN SMITH")));
     p.main->show();
     p.doubleClick(4, Qt::NoModifier);
     QLineEdit *op = p.main->box("txtopname");
@@ -148,16 +148,16 @@ void tst_showmemory::notesSaveIntoShownSlot()
     remark->setText(QStringLiteral("ABCDEFGHIJKLMNOPQRST"));
     QTest::mouseClick(p.main->findChild<QPushButton *>(QStringLiteral("cmdtxtsav")), Qt::LeftButton);
     // A shorter note replaces the whole field: no tail of the old one.
-    QCOMPARE(recordText(p.m->store[4], 1010, 20), QStringLiteral("JOE                 "));
-    QCOMPARE(recordText(p.m->store[4], 1070, 20), QStringLiteral("ABCDEFGHIJKLMNOPQRST"));
+    QCOMPARE(recordText(p.m->record(4), 1010, 20), QStringLiteral("JOE                 "));
+    QCOMPARE(recordText(p.m->record(4), 1070, 20), QStringLiteral("ABCDEFGHIJKLMNOPQRST"));
     // The current record keeps the old notes.
-    QCOMPARE(recordText(p.m->store[4], 1030, 20), QString(20, QLatin1Char(' ')));
-    QCOMPARE(recordText(p.m->current, 1010, 20), QStringLiteral("JOHN SMITH          "));
+    QCOMPARE(recordText(p.m->record(4), 1030, 20), QString(20, QLatin1Char(' ')));
+    QCOMPARE(recordText(p.m->current(), 1010, 20), QStringLiteral("JOHN SMITH          "));
 
     // Pressed again without editing: nothing changes.
-    const Record before = p.m->store[4];
+    const Record before = p.m->record(4);
     p.main->cmdtxtsav_Click();
-    QCOMPARE(p.m->store[4], before);
+    QCOMPARE(p.m->record(4), before);
 
     // An emptied box removes its note; nothing else changes.
     for (const char *b : {"txtopname", "txtraw", "txtaxno", "txtremark"})
@@ -165,7 +165,7 @@ void tst_showmemory::notesSaveIntoShownSlot()
     p.main->cmdtxtsav_Click();
     Record cleared = before;
     std::fill(cleared.begin() + 1010, cleared.begin() + 1090, std::int16_t(32));
-    QCOMPARE(p.m->store[4], cleared);
+    QCOMPARE(p.m->record(4), cleared);
 }
 
 void tst_showmemory::noteBoxesTakeTwentySingleByteCharacters()
@@ -182,9 +182,9 @@ void tst_showmemory::noteBoxesTakeTwentySingleByteCharacters()
     QCOMPARE(op->text(), QString::fromUtf8("Réx")); // the euro sign has no single-byte code
     // Before any memory was shown the notes go nowhere, and the user is
     // told how to pick one.
-    const Store before = p.m->store;
+    const Store before = p.m->records();
     p.main->cmdtxtsav_Click();
-    QVERIFY(p.m->store == before);
+    QVERIFY(p.m->records() == before);
     QCOMPARE(p.main->findChild<QLabel *>(QStringLiteral("capturestatus"))->text(),
              QStringLiteral("No memory shown: double-click one in the list, then save its notes."));
 }
@@ -230,12 +230,12 @@ void tst_showmemory::listReadsWholeTellsAndTakesEnter()
     click(149, Qt::NoModifier);
     click(199, Qt::ControlModifier);
     QTest::keyClick(list, Qt::Key_Return);
-    QCOMPARE(p.m->shownSlot, std::int16_t(149));
+    QCOMPARE(p.m->shownSlot(), 149);
     QCOMPARE(p.main->box("txtmemno")->text().left(3), QStringLiteral("150"));
     click(199, Qt::NoModifier);
     QTest::keyClick(list, Qt::Key_Enter);
-    QCOMPARE(p.m->shownSlot, std::int16_t(199));
-    QCOMPARE(p.m->current, p.m->store[199]);
+    QCOMPARE(p.m->shownSlot(), 199);
+    QCOMPARE(p.m->current(), p.m->record(199));
 
     // The tooltip tells what the panel shows of the memory.
     const QRect r = list->visualItemRect(list->item(199));

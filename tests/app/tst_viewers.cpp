@@ -182,8 +182,8 @@ void tst_viewers::browserSortsFiltersAndShows()
     const QRect r = t->visualRect(t->model()->index(0, MemoryTable::Operator));
     QTest::mouseClick(t->viewport(), Qt::LeftButton, {}, r.center());
     QTest::mouseDClick(t->viewport(), Qt::LeftButton, {}, r.center());
-    QCOMPARE(p.m->current, p.m->store[7]);
-    QCOMPARE(p.m->shownSlot, std::int16_t(7));
+    QCOMPARE(p.m->current(), p.m->record(7));
+    QCOMPARE(p.m->shownSlot(), 7);
     QCOMPARE(p.main->box("txtopname")->text().trimmed(), QStringLiteral("ANNA"));
 
     // Enter on a row does the same.
@@ -193,7 +193,7 @@ void tst_viewers::browserSortsFiltersAndShows()
     t->setFocus();
     t->setCurrentIndex(t->model()->index(2, 0)); // sorted by operator: ZED's
     QTest::keyClick(t, Qt::Key_Return);
-    QCOMPARE(p.m->shownSlot, std::int16_t(3));
+    QCOMPARE(p.m->shownSlot(), 3);
     QCOMPARE(p.main->box("txtopname")->text().trimmed(), QStringLiteral("ZED"));
 
     // Esc closes; the size is kept for the next time.

@@ -23,6 +23,18 @@ inline vextrum::SimulatorOptions fastInstrument()
     return o;
 }
 
+// Link limits a tenth of the instrument's: tests that wait out a silent
+// or broken line take a fraction of the real seconds.
+inline vextrum::LinkTimeouts quickTimeouts()
+{
+    vextrum::LinkTimeouts t;
+    t.requestMs = 200;
+    t.quietMs = 200;
+    t.replyMs = 2500; // a reply at the slowest test rate takes about 0.8 s
+    t.tailQuietMs = 50;
+    return t;
+}
+
 struct Program
 {
     TempWorkDir dir;
@@ -43,6 +55,7 @@ struct Program
         log.attach();
         session = std::make_unique<vextrum::Session>(timeouts);
         main = std::make_unique<frmmain>(*session);
+        m = &session->store();
         main->Form_Load();
     }
     ~Program()
@@ -52,6 +65,7 @@ struct Program
     }
 
     vextrum::MemoryStore &store() { return session->store(); }
+    vextrum::MemoryStore *m = nullptr; // the memories: the session's store
 
     // Double-clicks entry `row` as a user would: click, then double-click
     // on the viewport at the item's rectangle.

@@ -1,7 +1,6 @@
 // The parameter panel's texts for a record, field by field, and the mode
 // texts that decide what is drawn over the trace.
-#include "display/setupfields.h"
-#include "display/setupview.h"
+#include "store/fields.h"
 
 #include <QtTest>
 
@@ -9,7 +8,7 @@ using namespace vextrum;
 
 namespace {
 
-int fieldWidth(const SetupField &f)
+int fieldWidth(const FieldInfo &f)
 {
     return f.first == 372 ? 4 : 7;
 }
@@ -24,11 +23,12 @@ Record recordWithDistinctFields()
 {
     Record r = emptyRecord();
     int i = 0;
-    for (const SetupField &f : setupFields()) {
+    for (Field field : fieldsOf(FieldKind::Setup)) {
+        const FieldInfo &f = fieldInfo(field);
         if (f.first >= 0)
             setRecordText(r, f.first, fieldText(i, fieldWidth(f)));
-        if (f.captionLabel)
-            setRecordText(r, f.captionFirst, QStringLiteral("CAP%1").arg(i, 2, 10, QLatin1Char('0')) + QLatin1Char('x'));
+        if (const FieldInfo *c = captionFieldOf(f))
+            setRecordText(r, c->first, QStringLiteral("CAP%1").arg(i, 2, 10, QLatin1Char('0')) + QLatin1Char('x'));
         ++i;
     }
     return r;
@@ -78,13 +78,8 @@ void tst_setupview::tableCoversTheSetupBlock()
     // 65 fields back to back from 260 to 711, the 7-character caption
     // fields included; txtent reads nothing.
     int next = 260, fields = 0;
-    for (const SetupField &f : setupFields()) {
-        if (f.captionLabel) {
-            QCOMPARE(f.captionFirst, next);
-            next += 7;
-            ++fields;
-        }
-        if (f.first < 0)
+    for (const FieldInfo &f : fieldTable()) {
+        if (f.first < 0 || (f.kind != FieldKind::Setup && f.kind != FieldKind::Caption))
             continue;
         QCOMPARE(f.first, next);
         next += fieldWidth(f);
@@ -96,42 +91,43 @@ void tst_setupview::tableCoversTheSetupBlock()
 
 void tst_setupview::fields_data()
 {
-    QTest::addColumn<QString>("box");
+    QTest::addColumn<int>("field");
     QTest::addColumn<QString>("expected");
     int i = 0;
-    for (const SetupField &f : setupFields()) {
-        QString expected = f.first < 0 ? QStringLiteral("ENTER") : fieldText(i, fieldWidth(f)).left(f.shown);
-        if (QLatin1String(f.box) == QLatin1String("txtgain"))
+    for (Field field : fieldsOf(FieldKind::Setup)) {
+        const FieldInfo &f = fieldInfo(field);
+        QString expected = f.first < 0 ? QStringLiteral("ENTER") : fieldText(i, fieldWidth(f)).left(f.length);
+        if (f.first == 288) // the gain box
             expected += QStringLiteral("  ");
-        QTest::newRow(f.box) << QString::fromLatin1(f.box) << expected;
+        QTest::newRow(f.name) << int(field) << expected;
         ++i;
     }
 }
 
 void tst_setupview::fields()
 {
-    QFETCH(QString, box);
+    QFETCH(int, field);
     QFETCH(QString, expected);
     const SetupView v = decodeSetup(recordWithDistinctFields());
-    QCOMPARE(v.text(box), expected);
+    QCOMPARE(v.text(Field(field)), expected);
 }
 
 void tst_setupview::captionsComeFromTheRecord()
 {
     const SetupView v = decodeSetup(recordWithDistinctFields());
-    QCOMPARE(v.text(QStringLiteral("labdac")), QStringLiteral("CAP22x "));
-    QCOMPARE(v.text(QStringLiteral("labgsta1")), QStringLiteral("CAP23x "));
-    QCOMPARE(v.text(QStringLiteral("labpress")), QStringLiteral("CAP25x "));
+    QCOMPARE(v.text(Field::DacCaption), QStringLiteral("CAP22x "));
+    QCOMPARE(v.text(Field::CursorCaption), QStringLiteral("CAP23x "));
+    QCOMPARE(v.text(Field::PressCaption), QStringLiteral("CAP25x "));
     // Gain shows 288..292 only, brightness 537..542, REF 372..375.
     Record r = emptyRecord();
     setRecordText(r, 288, u"12.5dBX");
     setRecordText(r, 537, u"50%  XY");
     setRecordText(r, 372, u"REF1REJ");
     const SetupView g = decodeSetup(r);
-    QCOMPARE(g.text(QStringLiteral("txtgain")), QStringLiteral("12.5d  "));
-    QCOMPARE(g.text(QStringLiteral("txtbrt")), QStringLiteral("50%  X"));
-    QCOMPARE(g.text(QStringLiteral("txtrefg")), QStringLiteral("REF1"));
-    QCOMPARE(g.text(QStringLiteral("txtreject")), QStringLiteral("REJ    "));
+    QCOMPARE(g.text(Field::Gain), QStringLiteral("12.5d  "));
+    QCOMPARE(g.text(Field::Brightness), QStringLiteral("50%  X"));
+    QCOMPARE(g.text(Field::RefGain), QStringLiteral("REF1"));
+    QCOMPARE(g.text(Field::Reject), QStringLiteral("REJ    "));
 }
 
 void tst_setupview::tcgRewrite()
@@ -139,8 +135,8 @@ void tst_setupview::tcgRewrite()
     Record r = recordWithModes(mode::Off, mode::Off, mode::OnTcg, mode::Off);
     setRecordText(r, 404, u"DAC    ");
     const SetupView v = decodeSetup(r);
-    QCOMPARE(v.text(QStringLiteral("txtdac")), mode::On);
-    QCOMPARE(v.text(QStringLiteral("labdac")), QStringLiteral("TCG"));
+    QCOMPARE(v.text(Field::Dac), mode::On);
+    QCOMPARE(v.text(Field::DacCaption), QStringLiteral("TCG"));
     QCOMPARE(v.overlays, QList<Overlay>{Overlay::DacCurve});
 }
 
@@ -163,7 +159,7 @@ void tst_setupview::clock()
     Record r = emptyRecord();
     setField(r, 516, clock);
     setRecordText(r, 712, stored);
-    QCOMPARE(decodeSetup(r).text(QStringLiteral("txttmdt")), label);
+    QCOMPARE(decodeSetup(r).text(Field::TimeDate), label);
 }
 
 void tst_setupview::measureOff()
@@ -172,12 +168,12 @@ void tst_setupview::measureOff()
     setRecordText(r, 722, u"12.3 MM 45.6 MM 78.9 MM 10.0 dB");
     setRecordText(r, 460, mode::Off);
     SetupView v = decodeSetup(r);
-    for (const char *b : {"txtmeapo1", "txtmeapo2", "txtmeapo3", "txtmeapo4"})
-        QCOMPARE(v.text(QString::fromLatin1(b)), QString());
+    for (Field f : fieldsOf(FieldKind::Reading))
+        QCOMPARE(v.text(f), QString());
     setRecordText(r, 460, mode::On);
     v = decodeSetup(r);
-    QCOMPARE(v.text(QStringLiteral("txtmeapo1")), QStringLiteral("12.3 MM "));
-    QCOMPARE(v.text(QStringLiteral("txtmeapo4")), QStringLiteral("10.0 dB "));
+    QCOMPARE(v.text(Field::Reading1), QStringLiteral("12.3 MM "));
+    QCOMPARE(v.text(Field::Reading4), QStringLiteral("10.0 dB "));
 }
 
 void tst_setupview::overlays_data()
@@ -228,10 +224,10 @@ void tst_setupview::notes()
 {
     QFETCH(QString, stored);
     QFETCH(QString, shown);
-    for (const NoteField &n : noteFields()) {
+    for (Field f : fieldsOf(FieldKind::Note)) {
         Record r = emptyRecord();
-        setRecordText(r, n.first, stored);
-        QCOMPARE(decodeSetup(r).text(QString::fromLatin1(n.box)), shown);
+        setRecordText(r, fieldInfo(f).first, stored);
+        QCOMPARE(decodeSetup(r).text(f), shown);
     }
 }
 
@@ -243,9 +239,9 @@ void tst_setupview::neverFilledSlot()
     for (int p = 261; p < kRecordSize; ++p)
         r[p] = 32;
     const SetupView v = decodeSetup(r);
-    for (const auto &t : v.texts)
-        QVERIFY2(!t.second.contains(QChar(0)), qPrintable(t.first));
-    QCOMPARE(v.text(QStringLiteral("txtzero")).size(), 7);
+    for (const FieldInfo &f : fieldTable())
+        QVERIFY2(!v.text(f.field).contains(QChar(0)), f.name);
+    QCOMPARE(v.text(Field::Zero).size(), 7);
     QVERIFY(v.overlays.contains(Overlay::Gate1)); // "       " is not "OFF    "
 }
 

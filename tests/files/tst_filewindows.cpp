@@ -81,13 +81,13 @@ void tst_filewindows::saveWritesTheStore()
     // A second Save from the menu brings the same window forward.
     QCOMPARE(openWindow<frmsave>(p, "mnusave"), w);
 
-    const Store before = p.m->store;
+    const Store before = p.m->records();
     QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("cmdsaveok")), Qt::LeftButton);
     const QByteArray bytes = fileBytes(p.dir.file(QStringLiteral("temp.dat")));
     QCOMPARE(bytes.size(), 880000);
     QCOMPARE(bytes.left(8), QByteArray("0   0   "));
     QCOMPARE(bytes.mid(4 * 261, 4), QByteArray("32  "));
-    QVERIFY(p.m->store == before);
+    QVERIFY(p.m->records() == before);
     QVERIFY(p.log.messages.isEmpty());
     QTRY_VERIFY(!p.main->findChild<frmsave *>());
 }
@@ -148,15 +148,17 @@ void tst_filewindows::saveFailuresKeepTheWindow()
 void tst_filewindows::saveTellsOfChangedValues()
 {
     Program p;
-    p.m->store[3][5] = 1000;
-    p.m->store[3][6] = -500;
+    Record r = p.m->record(3);
+    r[5] = 1000;
+    r[6] = -500;
+    p.m->file(3, r);
     auto *w = openWindow<frmsave>(p, "mnusave");
     w->cmdsaveok_Click();
     QCOMPARE(p.log.messages.size(), 1);
     QVERIFY(p.log.messages[0].second.startsWith(QStringLiteral("2 ")));
     const QByteArray bytes = fileBytes(p.dir.file(QStringLiteral("temp.dat")));
     QCOMPARE(bytes.mid(4 * (3 * 1100 + 5), 8), QByteArray("999 -99 "));
-    QCOMPARE(p.m->store[3][5], std::int16_t(1000)); // the store is not changed
+    QCOMPARE(p.m->record(3)[5], std::int16_t(1000)); // the store is not changed
 }
 
 void tst_filewindows::escLeavesWithoutWriting()
@@ -167,10 +169,10 @@ void tst_filewindows::escLeavesWithoutWriting()
     QTRY_VERIFY(!p.main->findChild<frmsave *>());
     QVERIFY(!QFile::exists(QStringLiteral("temp.dat")));
     auto *open = openWindow<frmopen>(p, "mnuopen");
-    const Store before = p.m->store;
+    const Store before = p.m->records();
     QTest::keyClick(open, Qt::Key_Escape);
     QTRY_VERIFY(!p.main->findChild<frmopen *>());
-    QVERIFY(p.m->store == before);
+    QVERIFY(p.m->records() == before);
 }
 
 void tst_filewindows::openReadsItBack()
@@ -178,17 +180,17 @@ void tst_filewindows::openReadsItBack()
     Program p;
     const QList<Record> samples = sampleMemories();
     for (int s : {0, 6, 199})
-        p.m->store[s] = samples[s];
-    p.m->store[10] = samples[3]; // carries memory 4's number: not marked in slot 10
+        p.m->file(s, samples[s]);
+    p.m->file(10, samples[3]); // carries memory 4's number: not marked in slot 10
     openWindow<frmsave>(p, "mnusave")->cmdsaveok_Click();
-    const Store saved = p.m->store;
+    const Store saved = p.m->records();
 
     Program fresh; // a new program in its own directory
     QVERIFY(QFile::copy(p.dir.file(QStringLiteral("temp.dat")), fresh.dir.file(QStringLiteral("temp.dat"))));
     fresh.main->show();
     fresh.doubleClick(5, Qt::NoModifier); // Mem 6 on screen, its notes' target
-    QCOMPARE(fresh.m->shownSlot, std::int16_t(5));
-    const Record current = fresh.m->current;
+    QCOMPARE(fresh.m->shownSlot(), 5);
+    const Record current = fresh.m->current();
     auto *w = openWindow<frmopen>(fresh, "mnuopen");
     QCOMPARE(w->windowTitle(), QStringLiteral("File Open"));
     QCOMPARE(w->findChild<QLineEdit *>(QStringLiteral("Text1"))->text(),
@@ -197,21 +199,21 @@ void tst_filewindows::openReadsItBack()
     QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("cmdok")), Qt::LeftButton);
     for (int s = 0; s < 200; ++s)
         for (int i = 0; i < 1100; ++i)
-            QCOMPARE(fresh.m->store[s][i], saved[s][i]);
+            QCOMPARE(fresh.m->record(s)[i], saved[s][i]);
     QCOMPARE(fresh.main->lstmem()->item(0)->text(), QStringLiteral("Mem 1 *"));
     QCOMPARE(fresh.main->lstmem()->item(6)->text(), QStringLiteral("Mem 7 *"));
     QCOMPARE(fresh.main->lstmem()->item(199)->text(), QStringLiteral("Mem 200 *"));
     QCOMPARE(fresh.main->lstmem()->item(10)->text(), QStringLiteral("Mem 11"));
     QCOMPARE(fresh.main->lstmem()->item(1)->text(), QStringLiteral("Mem 2"));
     QVERIFY(fresh.main->lstmem()->selectedItems().isEmpty());
-    QCOMPARE(fresh.m->current, current); // the picture shows what it showed
-    QCOMPARE(fresh.m->shownSlot, std::int16_t(5));
+    QCOMPARE(fresh.m->current(), current); // the picture shows what it showed
+    QCOMPARE(fresh.m->shownSlot(), 5);
     QVERIFY(fresh.log.messages.isEmpty());
     QTRY_VERIFY(!fresh.main->findChild<frmopen *>());
     // The record on screen is none of the memories read: its notes go nowhere.
     fresh.main->box("txtopname")->setText(QStringLiteral("OLD NOTE"));
     QTest::mouseClick(fresh.main->findChild<QPushButton *>(QStringLiteral("cmdtxtsav")), Qt::LeftButton);
-    QVERIFY(fresh.m->store == saved);
+    QVERIFY(fresh.m->records() == saved);
     QCOMPARE(fresh.main->findChild<QLabel *>(QStringLiteral("capturestatus"))->text(),
              QStringLiteral("No memory shown: double-click one in the list, then save its notes."));
 }
@@ -219,13 +221,14 @@ void tst_filewindows::openReadsItBack()
 void tst_filewindows::openMissingFileChangesNothing()
 {
     Program p;
-    p.main->lstmem()->item(2)->setText(QStringLiteral("Mem 3 *"));
-    p.m->store[2][0] = 42;
+    Record r = p.m->record(2);
+    r[0] = 42;
+    p.m->file(2, r); // a captured memory: "Mem 3 *"
     auto *w = openWindow<frmopen>(p, "mnuopen");
     w->findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(p.dir.file(QStringLiteral("nothing.dat")));
     w->direct();
     QCOMPARE(p.main->lstmem()->item(2)->text(), QStringLiteral("Mem 3 *"));
-    QCOMPARE(p.m->store[2][0], std::int16_t(42));
+    QCOMPARE(p.m->record(2)[0], std::int16_t(42));
     QCOMPARE(p.log.count(QStringLiteral("File Open")), 1);
 
     // A pipe typed in fails at once, as a file that cannot be opened.
@@ -240,7 +243,7 @@ void tst_filewindows::openMissingFileChangesNothing()
     QCOMPARE(p.log.count(QStringLiteral("File Open")), 2);
     QVERIFY(p.log.messages.last().second.startsWith(QStringLiteral("The file cannot be opened:")));
     QCOMPARE(p.main->lstmem()->item(2)->text(), QStringLiteral("Mem 3 *"));
-    QCOMPARE(p.m->store[2][0], std::int16_t(42));
+    QCOMPARE(p.m->record(2)[0], std::int16_t(42));
 }
 
 void tst_filewindows::openJunkChangesNothing_data()
@@ -259,7 +262,7 @@ void tst_filewindows::openJunkChangesNothing()
     QFETCH(QByteArray, content);
     Program p;
     for (int s = 0; s < 200; ++s)
-        p.m->store[s] = sampleMemory(s + 1);
+        p.m->file(s, sampleMemory(s + 1));
     openWindow<frmsave>(p, "mnusave")->cmdsaveok_Click();
     auto *w = openWindow<frmopen>(p, "mnuopen");
     QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("cmdok")), Qt::LeftButton);
@@ -267,27 +270,27 @@ void tst_filewindows::openJunkChangesNothing()
     p.main->lstmem()->item(6)->setSelected(true);
     p.main->lstmem_DblClick();
     p.main->box("txtremark")->setText(QStringLiteral("TYPED"));
-    const Store store = p.m->store;
-    const Record current = p.m->current;
+    const Store store = p.m->records();
+    const Record current = p.m->current();
 
     const QString junk = p.dir.file(QStringLiteral("junk.txt"));
     writeBytes(junk, content);
     w = openWindow<frmopen>(p, "mnuopen");
     w->findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(junk);
     QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("cmdok")), Qt::LeftButton);
-    QVERIFY(p.m->store == store);
+    QVERIFY(p.m->records() == store);
     for (int s = 0; s < 200; ++s)
         QCOMPARE(p.main->lstmem()->item(s)->text(), entryText(s, true));
     QCOMPARE(p.main->lstmem()->selectedItems().size(), 1);
     QVERIFY(p.main->lstmem()->item(6)->isSelected());
-    QCOMPARE(p.m->current, current);
+    QCOMPARE(p.m->current(), current);
     QCOMPARE(p.main->box("txtremark")->text(), QStringLiteral("TYPED"));
     QCOMPARE(p.log.messages.size(), 1);
     QVERIFY2(p.log.messages[0].second.startsWith(QDir::toNativeSeparators(junk) + " is not a data file"),
              qPrintable(p.log.messages[0].second));
     // Its notes still go to the memory on screen.
     p.main->cmdtxtsav_Click();
-    QCOMPARE(recordText(p.m->store[6], 1070, 20), QStringLiteral("TYPED               "));
+    QCOMPARE(recordText(p.m->record(6), 1070, 20), QStringLiteral("TYPED               "));
 }
 
 void tst_filewindows::openShortFileAndText()
@@ -298,14 +301,16 @@ void tst_filewindows::openShortFileAndText()
     for (int i = 0; i < 1000; ++i)
         text += QByteArray::number(i == 358 || i == 359 ? 48 : i == 360 ? 49 : 7) + "\n";
     writeBytes(p.dir.file(QStringLiteral("short.txt")), text);
-    p.m->store[5][0] = 99;
+    Record r = p.m->record(5);
+    r[0] = 99;
+    p.m->file(5, r);
     auto *w = openWindow<frmopen>(p, "mnuopen");
     w->findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(p.dir.file(QStringLiteral("short.txt")));
     w->direct();
     QCOMPARE(p.main->lstmem()->item(0)->text(), QStringLiteral("Mem 1 *"));
-    QCOMPARE(p.m->store[0][999], std::int16_t(7));
-    QCOMPARE(p.m->store[0][1000], std::int16_t(32));
-    QCOMPARE(p.m->store[5][0], std::int16_t(0));
+    QCOMPARE(p.m->record(0)[999], std::int16_t(7));
+    QCOMPARE(p.m->record(0)[1000], std::int16_t(32));
+    QCOMPARE(p.m->record(5)[0], std::int16_t(0));
     QCOMPARE(p.log.count(QStringLiteral("File Open")), 1);
     QVERIFY(p.log.messages.last().second.contains(QStringLiteral("memory 1")));
     QVERIFY(p.log.messages.last().second.endsWith(QStringLiteral("The memories from that point on were cleared.")));

@@ -5,10 +5,9 @@
 #include "common/program.h"
 #include "display/ascan.h"
 #include "display/picturebox.h"
-#include "display/setupfields.h"
-#include "display/setupview.h"
+#include "store/fields.h"
+#include "display/memorypicture.h"
 #include "files/datafile.h"
-#include "files/notes.h"
 #include "simkit/replybuilder.h"
 #include "report/export.h"
 #include "report/frmexportop.h"
@@ -212,10 +211,11 @@ void tst_export::pdfPagesHoldTheReportsAsText()
             at = text.indexOf(QString::fromLatin1(word), at);
             QVERIFY2(at >= 0, word);
         }
-        for (const char *box : {"txtzero", "txtmemno", "txtpfreq", "txtdac", "txtattobj", "labdac", "txttmdt"})
-            QVERIFY2(text.contains(view.text(QString::fromLatin1(box)).simplified()), box);
-        for (const NoteField &n : noteFields())
-            QVERIFY2(text.contains(QLatin1Char(':') + view.text(QString::fromLatin1(n.box)).simplified()), n.box);
+        for (Field f : {Field::Zero, Field::MemoryNumber, Field::ProbeFrequency, Field::Dac, Field::AttObject,
+                        Field::DacCaption, Field::TimeDate})
+            QVERIFY2(text.contains(view.text(f).simplified()), fieldInfo(f).name);
+        for (Field f : fieldsOf(FieldKind::Note))
+            QVERIFY2(text.contains(QLatin1Char(':') + view.text(f).simplified()), fieldInfo(f).name);
     }
     QVERIFY(pageText(pdf, 2).contains(QStringLiteral(":A. N. OTHER")));
     QVERIFY(pageText(pdf, 2).contains(QStringLiteral(":RE-TEST \"B\"")));
@@ -230,18 +230,18 @@ void tst_export::pdfPageLiesWhereThePrintedPageDoes()
     if (!havePoppler())
         QSKIP("poppler-utils are not installed");
     Program p;
-    p.m->current = sampleMemory(5); // DAC and gates on
+    p.m->showRecord(sampleMemory(5)); // DAC and gates on
     p.main->display_pattern();
     p.main->display_setup();
     for (bool letterhead : {false, true}) {
         saveLetterhead(letterhead ? sampleLetterhead() : Letterhead());
         const QString printed = p.dir.file(QStringLiteral("printed%1.pdf").arg(letterhead));
         const QString exported = p.dir.file(QStringLiteral("exported%1.pdf").arg(letterhead));
-        p.m->printer = pdfPrinter(printed);
-        QVERIFY(print_report(*p.m, *p.main).printed);
-        const QPageLayout layout = p.m->printer->pageLayout();
+        p.main->printSettings().setPrinter(pdfPrinter(printed));
+        QVERIFY(print_report(screenInputs(p.m->onScreen(), p.main->picascan()->image()), *p.main, p.main->printSettings()).printed);
+        const QPageLayout layout = p.main->printSettings().printer().pageLayout();
         QString error;
-        QVERIFY2(exportPdf(exported, {memoryOnScreen(p.m->current)}, loadLetterhead(), layout, &error),
+        QVERIFY2(exportPdf(exported, {memoryOnScreen(p.m->current())}, loadLetterhead(), layout, &error),
                  qPrintable(error));
         const QImage a = renderPage(printed), b = renderPage(exported);
         QCOMPARE(a.size(), b.size());
@@ -315,12 +315,12 @@ void tst_export::csvReadsBackAsStored()
         const Record &r = (*store)[size_t(slots_[k])];
         const SetupView view = decodeSetup(r);
         QCOMPARE(row[0], QString::number(slots_[k] + 1));
-        QCOMPARE(row[1], trimmed(view.text(QStringLiteral("txttmdt"))));
-        QCOMPARE(row[column(QStringLiteral("GATE 1"))], trimmed(view.text(QStringLiteral("txtgate"))));
-        QCOMPARE(row[column(QStringLiteral("PRBFREQ"))], trimmed(view.text(QStringLiteral("txtpfreq"))));
-        QCOMPARE(row[column(QStringLiteral("DAC caption"))], trimmed(view.text(QStringLiteral("labdac"))));
-        QCOMPARE(row[column(QStringLiteral("DAC"))], trimmed(view.text(QStringLiteral("txtdac"))));
-        QCOMPARE(row[column(QStringLiteral("Measurement 1"))], trimmed(view.text(QStringLiteral("txtmeapo1"))));
+        QCOMPARE(row[1], trimmed(view.text(Field::TimeDate)));
+        QCOMPARE(row[column(QStringLiteral("GATE 1"))], trimmed(view.text(Field::Gate1)));
+        QCOMPARE(row[column(QStringLiteral("PRBFREQ"))], trimmed(view.text(Field::ProbeFrequency)));
+        QCOMPARE(row[column(QStringLiteral("DAC caption"))], trimmed(view.text(Field::DacCaption)));
+        QCOMPARE(row[column(QStringLiteral("DAC"))], trimmed(view.text(Field::Dac)));
+        QCOMPARE(row[column(QStringLiteral("Measurement 1"))], trimmed(view.text(Field::Reading1)));
         for (int i = 0; i < 4; ++i)
             QCOMPARE(row[column(QStringLiteral("Measurement 4")) + 1 + i],
                      trimmed(noteText(r, pos::NotesFirst + 20 * i)));
@@ -341,14 +341,14 @@ void tst_export::csvReadsBackAsStored()
 void tst_export::pictures()
 {
     Program p;
-    p.m->current = sampleMemory(3);
+    p.m->showRecord(sampleMemory(3));
     p.main->display_pattern();
     p.main->display_setup();
-    QCOMPARE(ascanPicture(p.m->current, 1), p.main->picascan()->image());
+    QCOMPARE(ascanPicture(p.m->current(), 1), p.main->picascan()->image());
     for (int scale = 1; scale <= 4; ++scale) {
         const QString file = p.dir.file(QStringLiteral("a%1.png").arg(scale));
         QString error;
-        QVERIFY2(exportPng(file, p.m->current, scale, &error), qPrintable(error));
+        QVERIFY2(exportPng(file, p.m->current(), scale, &error), qPrintable(error));
         const QImage png(file);
         QCOMPARE(png.size(), ascan::imageSize() * scale);
         if (scale == 2) {
@@ -361,12 +361,12 @@ void tst_export::pictures()
         }
     }
     const QString svg = p.dir.file(QStringLiteral("a.svg"));
-    QVERIFY(exportSvg(svg, p.m->current, nullptr));
+    QVERIFY(exportSvg(svg, p.m->current(), nullptr));
     QFile f(svg);
     QVERIFY(f.open(QIODevice::ReadOnly));
     const QByteArray xml = f.readAll();
     QVERIFY(xml.contains("<svg") && xml.contains("<text") && xml.contains("<polyline"));
-    QVERIFY(!exportPng(p.dir.file(QStringLiteral("no/such/dir/a.png")), p.m->current, 1, nullptr));
+    QVERIFY(!exportPng(p.dir.file(QStringLiteral("no/such/dir/a.png")), p.m->current(), 1, nullptr));
 }
 
 // Letterhead window -> settings; File, Export PDF... with all captured
@@ -375,7 +375,7 @@ void tst_export::menuPathAndLetterheadWindow()
 {
     Program p;
     for (int n : {2, 9}) {
-        p.m->store[size_t(n - 1)] = sampleMemory(n);
+        p.m->file(size_t(n - 1), sampleMemory(n));
         p.main->lstmem()->item(n - 1)->setText(entryText(n - 1, true));
     }
     p.main->findChild<QAction *>(QStringLiteral("mnuletterhead"))->trigger();
@@ -419,7 +419,7 @@ void tst_export::menuPathAndLetterheadWindow()
     // File, Print of all captured memories to a PDF: the letterhead heads
     // every page of the run.
     const QString printed = p.dir.file(QStringLiteral("printed.pdf"));
-    p.m->printer = pdfPrinter(printed);
+    p.main->printSettings().setPrinter(pdfPrinter(printed));
     p.main->findChild<QAction *>(QStringLiteral("mnuprint"))->trigger();
     auto *op = p.main->findChild<frmprintop *>();
     op->findChild<QRadioButton *>(QStringLiteral("opall"))->setChecked(true);
@@ -438,8 +438,6 @@ void tst_export::menuPathAndLetterheadWindow()
 void tst_export::exportTheMemoryOnScreen()
 {
     Program p;
-    p.m->store[1] = sampleMemory(2);
-    p.main->lstmem()->item(1)->setText(entryText(1, true));
     auto exportShown = [&p](QString *defaultName) {
         onDialog<frmexportop>([](frmexportop *d) {
             QTest::mouseClick(d->findChild<QPushButton *>(QStringLiteral("cmdexport")), Qt::LeftButton);
@@ -459,6 +457,7 @@ void tst_export::exportTheMemoryOnScreen()
     QCOMPARE(rows[1].value(0), QString());
     QCOMPARE(rows[1].value(rows[0].indexOf(QStringLiteral("A-scan 13"))), QStringLiteral("100"));
 
+    p.m->file(1, sampleMemory(2));
     p.doubleClick(1, Qt::NoModifier);
     QLineEdit *op = p.main->box("txtopname");
     op->clear();

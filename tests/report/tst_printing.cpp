@@ -38,6 +38,21 @@ std::shared_ptr<QPrinter> pdfPrinter(const QString &file)
     return p;
 }
 
+// The memory on screen printed as File, Print with the current memory does.
+ReportResult printScreen(Program &p)
+{
+    return print_report(screenInputs(p.m->onScreen(), p.main->picascan()->image()), *p.main,
+                        p.main->printSettings());
+}
+
+Field named(const char *name)
+{
+    for (const FieldInfo &f : fieldTable())
+        if (qstrcmp(f.name, name) == 0)
+            return f.field;
+    qFatal("no field %s", name);
+}
+
 QStringList tempFilesLeft() { return QDir().entryList({QStringLiteral("gtp*.bmp")}); }
 
 bool sectionsCleared(frmmain &main)
@@ -146,17 +161,17 @@ private slots:
 void tst_printing::gathersWhatTheMainWindowShows()
 {
     Program p;
-    p.m->current = sampleMemory(7);
+    p.m->showRecord(sampleMemory(7));
     p.main->display_pattern();
     p.main->display_setup();
     p.main->box("txtremark")->setText(QStringLiteral("typed, not saved"));
-    const ReportInputs in = gatherReportInputs(*p.main);
+    const ReportInputs in = screenInputs(p.m->onScreen(), p.main->picascan()->image());
     QCOMPARE(in.ascan, p.main->picascan()->image());
     QCOMPARE(in.ascan.size(), ascan::imageSize());
     for (const char *box : {"txtgain", "Txtpress", "txtblk1", "txtexit"})
-        QCOMPARE(in.panel.value(box), p.main->box(box)->text());
+        QCOMPARE(in.view.text(named(box)), p.main->box(box)->text());
     for (const char *label : {"labdac", "labgsta1", "labpnt", "labpress", "txttmdt"})
-        QCOMPARE(in.panel.value(label), p.main->findChild<QLabel *>(label)->text());
+        QCOMPARE(in.view.text(named(label)), p.main->findChild<QLabel *>(label)->text());
     QCOMPARE(in.measurements[3], p.main->box("txtmeapo4")->text());
     QCOMPARE(in.notes[0], p.main->box("txtopname")->text());
     QCOMPARE(in.notes[3], QStringLiteral("typed, not saved"));
@@ -166,13 +181,13 @@ void tst_printing::printsOnePageAndCleansUp()
 {
     Program p;
     const QString pdf = p.dir.file(QStringLiteral("report.pdf"));
-    p.m->printer = pdfPrinter(pdf);
+    p.main->printSettings().setPrinter(pdfPrinter(pdf));
     QFile stale(QStringLiteral("gtp102.bmp"));
     QVERIFY(stale.open(QIODevice::WriteOnly) && stale.write("not a picture") > 0);
     stale.close();
     for (int run = 0; run < 2; ++run) {
         QFile::remove(pdf);
-        const ReportResult r = print_report(*p.m, *p.main);
+        const ReportResult r = printScreen(p);
         QVERIFY(r.printed);
         QCOMPARE(r.failures, 0);
         QVERIFY(p.log.messages.isEmpty());
@@ -204,10 +219,10 @@ void tst_printing::noPrinter()
     QFETCH(QString, printerName);
     QFETCH(QString, pdfFile);
     Program p;
-    p.m->printer = pdfFile.isEmpty() ? std::make_shared<QPrinter>() : pdfPrinter(pdfFile);
+    p.main->printSettings().setPrinter(pdfFile.isEmpty() ? std::make_shared<QPrinter>() : pdfPrinter(pdfFile));
     if (!printerName.isEmpty())
-        p.m->printer->setPrinterName(printerName);
-    const ReportResult r = print_report(*p.m, *p.main);
+        p.main->printSettings().printer().setPrinterName(printerName);
+    const ReportResult r = printScreen(p);
     QVERIFY(!r.printed);
     QCOMPARE(r.failures, 6);
     QCOMPARE(p.log.messages.size(), 6);
@@ -223,9 +238,9 @@ void tst_printing::sectionFileThatCannotBeWrittenIsLeftOut()
 {
     Program p;
     const QString pdf = p.dir.file(QStringLiteral("report.pdf"));
-    p.m->printer = pdfPrinter(pdf);
+    p.main->printSettings().setPrinter(pdfPrinter(pdf));
     QVERIFY(QDir().mkdir(QStringLiteral("gtp103.bmp")));
-    const ReportResult r = print_report(*p.m, *p.main);
+    const ReportResult r = printScreen(p);
     QVERIFY(r.printed);
     QCOMPARE(r.failures, 3);
     QCOMPARE(p.log.messages.size(), 3);
@@ -233,24 +248,24 @@ void tst_printing::sectionFileThatCannotBeWrittenIsLeftOut()
     const QImage page = renderPage(pdf);
     if (page.isNull())
         QSKIP("pdftoppm is not available");
-    QVERIFY(!hasInk(page, onPage(*p.m->printer, 1300, 4000, 10915, 4615).adjusted(2, 2, -2, -2)));
-    QVERIFY(hasInk(page, onPage(*p.m->printer, 5990, 4700, 11165, 12375)));
+    QVERIFY(!hasInk(page, onPage(p.main->printSettings().printer(), 1300, 4000, 10915, 4615).adjusted(2, 2, -2, -2)));
+    QVERIFY(hasInk(page, onPage(p.main->printSettings().printer(), 5990, 4700, 11165, 12375)));
 }
 
 void tst_printing::pageHasItsSectionsInPlace()
 {
     Program p;
-    p.m->current = sampleMemory(7);
+    p.m->showRecord(sampleMemory(7));
     p.main->display_pattern();
     p.main->display_setup();
     p.main->box("txtopname")->setText(QStringLiteral("J. BLOGGS"));
     const QString pdf = p.dir.file(QStringLiteral("page.pdf"));
-    p.m->printer = pdfPrinter(pdf);
-    QVERIFY(print_report(*p.m, *p.main).printed);
+    p.main->printSettings().setPrinter(pdfPrinter(pdf));
+    QVERIFY(printScreen(p).printed);
     const QImage page = renderPage(pdf);
     if (page.isNull())
         QSKIP("pdftoppm is not available");
-    const QPrinter &pr = *p.m->printer;
+    const QPrinter &pr = p.main->printSettings().printer();
     auto inkIn = [&](int x1, int y1, int x2, int y2) { return inkBox(page, onPage(pr, x1, y1, x2, y2)); };
 
     // Nothing above y = 4000, left of x = 870, right of or below the table.
@@ -283,45 +298,34 @@ void tst_printing::pageHasItsSectionsInPlace()
 void tst_printing::memoriesToPrint_data()
 {
     QTest::addColumn<int>("choice");
-    QTest::addColumn<QStringList>("entries");
-    QTest::addColumn<QList<bool>>("selected");
+    QTest::addColumn<QList<int>>("captured");
+    QTest::addColumn<QList<int>>("selected");
     QTest::addColumn<QList<int>>("expected");
-    QStringList plain, marked;
-    for (int i = 0; i < 10; ++i)
-        plain << entryText(i);
-    marked = plain;
-    marked[1] = "Mem 2 *";
-    marked[3] = "Mem 4 * "; // trailing blank
-    marked[4] = "Mem 5 *";
-    marked[5] = "Mem 6*";
-    marked[6] = "mem 7 *";
-    marked[7] = "Mem 9 *"; // another memory's mark
-    marked[9] = "Mem 10 *";
-    QList<bool> sel(10, false);
-    sel[8] = sel[2] = true;
+    const QList<int> captured{9, 1, 4}, selected{8, 2};
     const auto row = [](const char *name, PrintChoice c) -> QTestData & { return QTest::newRow(name) << int(c); };
-    row("current memory", PrintChoice::Single) << marked << sel << QList<int>{};
-    row("no choice", PrintChoice::None) << marked << sel << QList<int>{};
-    row("selected, list order", PrintChoice::Selected) << plain << sel << QList<int>{2, 8};
-    row("selected, mark ignored", PrintChoice::Selected) << marked << QList<bool>{false, true, true} << QList<int>{1, 2};
-    row("selected, none", PrintChoice::Selected) << marked << QList<bool>(10, false) << QList<int>{};
-    row("all, exact marks only", PrintChoice::All) << marked << sel << QList<int>{1, 4, 9};
-    row("all, none marked", PrintChoice::All) << plain << sel << QList<int>{};
+    row("current memory", PrintChoice::Single) << captured << selected << QList<int>{};
+    row("no choice", PrintChoice::None) << captured << selected << QList<int>{};
+    row("selected, list order", PrintChoice::Selected) << QList<int>{} << selected << QList<int>{2, 8};
+    row("selected, captured or not", PrintChoice::Selected) << captured << QList<int>{2, 1} << QList<int>{1, 2};
+    row("selected, none", PrintChoice::Selected) << captured << QList<int>{} << QList<int>{};
+    row("all captured, list order", PrintChoice::All) << captured << selected << QList<int>{1, 4, 9};
+    row("all, none captured", PrintChoice::All) << QList<int>{} << selected << QList<int>{};
 }
 
 void tst_printing::memoriesToPrint()
 {
     QFETCH(int, choice);
-    QFETCH(QStringList, entries);
-    QFETCH(QList<bool>, selected);
+    QFETCH(QList<int>, captured);
+    QFETCH(QList<int>, selected);
     QFETCH(QList<int>, expected);
-    QCOMPARE(vextrum::memoriesToPrint(PrintChoice(choice), entries, selected), expected);
+    QCOMPARE(vextrum::memoriesToPrint(PrintChoice(choice), captured, selected), expected);
 }
 
 void tst_printing::optionWindow()
 {
     Program p;
-    QPointer<frmprintop> w = showPrintOptions(*p.m, *p.main);
+    p.main->findChild<QAction *>(QStringLiteral("mnuprint"))->trigger();
+    QPointer<frmprintop> w = p.main->findChild<frmprintop *>();
     QCOMPARE(w->windowTitle(), QStringLiteral("Print"));
     QVERIFY(w->isVisible() && !w->isModal());
     QCOMPARE(w->size(), QSize(6360 / 15, 3495 / 15));
@@ -348,7 +352,8 @@ void tst_printing::optionWindow()
             QCOMPARE(x->palette().color(QPalette::WindowText), QColor(0, 0, 255));
     }
     QVERIFY(checked(*w, "opsingle"));
-    QCOMPARE(showPrintOptions(*p.m, *p.main), w.data()); // one at a time
+    p.main->findChild<QAction *>(QStringLiteral("mnuprint"))->trigger();
+    QCOMPARE(p.main->findChildren<frmprintop *>().size(), 1); // one at a time
     click(*w, "opall");
     QVERIFY(!checked(*w, "opsingle") && w->choice() == PrintChoice::All);
 
@@ -356,7 +361,8 @@ void tst_printing::optionWindow()
     w->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(!w);
-    w = showPrintOptions(*p.m, *p.main);
+    p.main->findChild<QAction *>(QStringLiteral("mnuprint"))->trigger();
+    w = p.main->findChild<frmprintop *>();
     QVERIFY(checked(*w, "opsingle"));
     QVERIFY(p.log.messages.isEmpty());
 }
@@ -366,16 +372,16 @@ void tst_printing::printRuns_data()
     QTest::addColumn<QString>("choice");
     QTest::addColumn<QList<int>>("expected");   // slots printed, -1: the screen
     QTest::addColumn<QList<double>>("numbers"); // memory numbers shown
-    QTest::newRow("current memory") << "opsingle" << QList<int>{-1} << QList<double>{1};
+    // The last memory filed is on screen.
+    QTest::newRow("current memory") << "opsingle" << QList<int>{-1} << QList<double>{5};
     QTest::newRow("selected: 3 before 9") << "opselect" << QList<int>{2, 8} << QList<double>{3, 0};
-    QTest::newRow("all: exact marks") << "opall" << QList<int>{1, 2, 4} << QList<double>{2, 3, 5};
+    QTest::newRow("all: every captured") << "opall" << QList<int>{1, 2, 3, 4} << QList<double>{2, 3, 4, 5};
     QTest::newRow("selected: none") << "opselect" << QList<int>{} << QList<double>{};
     QTest::newRow("all: none captured") << "opall" << QList<int>{} << QList<double>{};
 }
 
-// Memory 3 captured, memory 9 never; memories 2 and 5 captured, and
-// memory 4 filed but its entry reading "Mem 4 * ". Entries 9 and 3 are
-// selected, in that order, except in the runs that expect nothing.
+// Memories 2 to 5 captured, memory 9 never. Entries 9 and 3 are selected,
+// in that order, except in the runs that expect nothing.
 void tst_printing::printRuns()
 {
     QFETCH(QString, choice);
@@ -384,19 +390,18 @@ void tst_printing::printRuns()
     Program p;
     QListWidget *list = p.main->lstmem();
     if (!expected.isEmpty()) {
-        for (int memory : {2, 3, 4, 5}) {
-            p.m->store[size_t(memory - 1)] = sampleMemory(memory);
-            list->item(memory - 1)->setText(entryText(memory - 1, true) + (memory == 4 ? " " : ""));
-        }
+        for (int memory : {2, 3, 4, 5})
+            p.m->file(memory - 1, sampleMemory(memory));
         list->item(8)->setSelected(true);
         list->item(2)->setSelected(true);
     }
-    const Record screen = p.m->current;
+    const Record screen = p.m->current();
+    const int shownBefore = p.m->shownSlot();
     p.main->box("txtopname")->setText(QStringLiteral("TYPED, NOT SAVED"));
     // "Print to File (PDF)" chosen in PrintSetup, then File, Print.
     const QString pdf = p.dir.file(QStringLiteral("run.pdf"));
-    currentPrinter(*p.m).setOutputFormat(QPrinter::PdfFormat);
-    currentPrinter(*p.m).setOutputFileName(pdf);
+    p.main->printSettings().printer().setOutputFormat(QPrinter::PdfFormat);
+    p.main->printSettings().printer().setOutputFileName(pdf);
     p.main->findChild<QAction *>(QStringLiteral("mnuprint"))->trigger();
     QPointer<frmprintop> w = p.main->findChild<frmprintop *>();
     QVERIFY(w);
@@ -420,12 +425,12 @@ void tst_printing::printRuns()
     }
     QVERIFY(p.log.messages.isEmpty());
     if (expected.isEmpty() || expected.last() < 0) { // the screen as it was
-        QCOMPARE(p.m->current, screen);
-        QCOMPARE(p.m->shownSlot, std::int16_t(0));
+        QCOMPARE(p.m->current(), screen);
+        QCOMPARE(p.m->shownSlot(), shownBefore);
         QCOMPARE(p.main->box("txtopname")->text(), QStringLiteral("TYPED, NOT SAVED"));
     } else { // showing the last memory printed
-        QCOMPARE(p.m->current, p.m->store[size_t(expected.last())]);
-        QCOMPARE(p.m->shownSlot, std::int16_t(expected.last()));
+        QCOMPARE(p.m->current(), p.m->record(expected.last()));
+        QCOMPARE(p.m->shownSlot(), expected.last());
     }
     if (!expected.isEmpty())
         QVERIFY(list->item(2)->isSelected() && list->item(8)->isSelected() && list->selectedItems().size() == 2);
@@ -447,12 +452,12 @@ void tst_printing::printerSetup()
             e->setText(file);
     };
     onDialog([&](QDialog *d) { d->reject(); });
-    ::printerSetup(*p.m, p.main.get());
-    QVERIFY(p.m->printer); // made on first use
-    p.m->printer = pdfPrinter(kept);
+    p.main->printSettings().setup(p.main.get());
+    QVERIFY(p.main->printSettings().hasPrinter()); // made on first use
+    p.main->printSettings().setPrinter(pdfPrinter(kept));
     onDialog([&](QDialog *d) { fill(d, chosen), d->reject(); });
-    ::printerSetup(*p.m, p.main.get());
-    QCOMPARE(p.m->printer->outputFileName(), kept);
+    p.main->printSettings().setup(p.main.get());
+    QCOMPARE(p.main->printSettings().printer().outputFileName(), kept);
 
     QString confirm;
     onDialog([&](QDialog *d) {
@@ -461,11 +466,11 @@ void tst_printing::printerSetup()
         confirm = ok->text();
         QTest::mouseClick(ok, Qt::LeftButton);
     });
-    ::printerSetup(*p.m, p.main.get());
+    p.main->printSettings().setup(p.main.get());
     QCOMPARE(confirm, QStringLiteral("OK"));
-    QCOMPARE(p.m->printer->outputFormat(), QPrinter::PdfFormat);
-    QCOMPARE(p.m->printer->outputFileName(), chosen);
-    QVERIFY(print_report(*p.m, *p.main).printed);
+    QCOMPARE(p.main->printSettings().printer().outputFormat(), QPrinter::PdfFormat);
+    QCOMPARE(p.main->printSettings().printer().outputFileName(), chosen);
+    QVERIFY(printScreen(p).printed);
     QVERIFY(QFileInfo(chosen).size() > 0);
 }
 

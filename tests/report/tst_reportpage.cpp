@@ -129,7 +129,9 @@ void tst_reportpage::tableValueCells()
     QFETCH(int, column);
     ReportInputs in;
     const QImage before = compose("picsetup", in);
-    in.panel.insert(name, QString(40, QLatin1Char('M')));
+    for (const FieldInfo &f : fieldTable())
+        if (QLatin1String(f.name) == name)
+            in.view.text(f.field) = QString(40, QLatin1Char('M'));
     const QRect d = diffBox(before, compose("picsetup", in));
     QVERIFY(d.top() >= pt(y) && d.bottom() < pt(y) + metrics("picsetup").height());
     const int x = pt(kTableX[column]);

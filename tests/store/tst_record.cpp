@@ -69,10 +69,6 @@ void tst_record::entryTexts()
     QCOMPARE(entryText(0), QStringLiteral("Mem 1"));
     QCOMPARE(entryText(6, true), QStringLiteral("Mem 7 *"));
     QCOMPARE(entryText(199), QStringLiteral("Mem 200"));
-    QVERIFY(isCapturedEntry(QStringLiteral("Mem 7 *"), 6));
-    QVERIFY(!isCapturedEntry(QStringLiteral("Mem 7 * "), 6));
-    QVERIFY(!isCapturedEntry(QStringLiteral("Mem 7"), 6));
-    QVERIFY(!isCapturedEntry(QStringLiteral("Mem 7 *"), 7));
 }
 
 void tst_record::readNumber_data()
