@@ -345,6 +345,21 @@ void tst_export::pictures()
     p.main->display_pattern();
     p.main->display_setup();
     QCOMPARE(ascanPicture(p.m->current(), 1), p.main->picascan()->image());
+    // Memory 4 arrives with gate 1 off and gate 2 on at START 70%, END 20%,
+    // LEVEL 60%: on screen and in an export its line runs from x = 175 to
+    // 225 at y = 210 - 2 * 60, where the trace alone draws no green.
+    const Record r = sampleMemory(4);
+    p.m->file(3, r);
+    QCOMPARE(p.main->picascan()->image(), ascanPicture(r, 1));
+    Record gate2Off = r;
+    setRecordText(gate2Off, fieldInfo(Field::Gate2).first, mode::Off);
+    const Canvas &c = p.main->picascan()->canvas();
+    for (double x : {180.0, 200.0, 220.0}) {
+        const QPoint at(c.toPixel(x), c.toPixel(90));
+        QCOMPARE(p.main->picascan()->image().pixelColor(at), kGreen);
+        QVERIFY(ascanPicture(gate2Off, 1).pixelColor(at) != kGreen);
+    }
+    p.m->showRecord(sampleMemory(3));
     for (int scale = 1; scale <= 4; ++scale) {
         const QString file = p.dir.file(QStringLiteral("a%1.png").arg(scale));
         QString error;
