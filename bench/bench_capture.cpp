@@ -51,7 +51,6 @@ int main(int argc, char *argv[])
     cfg.close();
 
     auto session = std::make_unique<vextrum::Session>();
-    vextrum::MemoryStore *m = &session->store();
     setMessageHook([](const QString &title, const QString &text) {
         std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
     });

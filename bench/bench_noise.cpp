@@ -161,7 +161,6 @@ int main(int argc, char *argv[])
     cfg.close();
 
     auto session = std::make_unique<vextrum::Session>();
-    vextrum::MemoryStore *m = &session->store();
     int messages = 0;
     setMessageHook([&messages](const QString &title, const QString &text) {
         ++messages;

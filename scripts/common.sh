@@ -24,10 +24,22 @@ install_missing() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
 }
 
-# build [TARGET...]: the targets named, or everything when none is.
+# Options given to CMake. Under CI (CI=true, as CI services set it) every
+# compiler warning is an error, so none reaches the main branch.
+CMAKE_OPTIONS=()
+case "${CI:-}" in
+    '' | false | 0) ;;
+    *) CMAKE_OPTIONS+=(-DVEXTRUM_WERROR=ON) ;;
+esac
+
+# build [TARGET...]: the targets named, or everything when none is. A build
+# folder configured before takes the options too; its other settings stay.
 build() {
     if [ ! -f "$BUILD/build.ninja" ]; then
-        cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+        cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+              "${CMAKE_OPTIONS[@]}" >/dev/null
+    elif [ ${#CMAKE_OPTIONS[@]} -gt 0 ]; then
+        cmake -S "$ROOT" -B "$BUILD" "${CMAKE_OPTIONS[@]}" >/dev/null
     fi
     local targets=()
     [ $# -gt 0 ] && targets=(--target "$@")
