@@ -1,7 +1,6 @@
 #include "report/printchoice.h"
 
-#include "report/reportcontext.h"
-#include "store/memorystore.h"
+#include "store/record.h"
 
 #include <algorithm>
 
@@ -19,11 +18,6 @@ QList<int> memoriesToPrint(PrintChoice choice, const QList<int> &captured, const
     chosen.erase(std::remove_if(chosen.begin(), chosen.end(), [](int s) { return s < 0 || s >= kMemoryCount; }),
                  chosen.end());
     return chosen;
-}
-
-ReportInputs ReportContext::screen() const
-{
-    return screenInputs(store.onScreen(), screenPicture ? screenPicture() : QImage());
 }
 
 } // namespace vextrum

@@ -8,9 +8,6 @@
 
 #include <QFile>
 #include <QPainter>
-#include <QDialogButtonBox>
-#include <QPrintDialog>
-#include <QPushButton>
 #include <QPrinter>
 #include <QSet>
 #include <memory>
@@ -152,16 +149,6 @@ bool ReportJob::finish()
     return painter_->end() && printer_.printerState() != QPrinter::Error;
 }
 
-PrintSettings::PrintSettings() = default;
-PrintSettings::~PrintSettings() = default;
-
-QPrinter &PrintSettings::printer()
-{
-    if (!printer_)
-        printer_ = std::make_shared<QPrinter>(QPrinter::HighResolution);
-    return *printer_;
-}
-
 // The inputs are taken by value before the first message: a failure
 // message waits for its OK in an event loop, where a memory arriving on
 // the port could redraw the window; the page still shows what was asked.
@@ -223,16 +210,4 @@ ReportResult print_report(const ReportInputs &in, QWidget &window, PrintSettings
     clearSections(form);
     result.failures = run.failures;
     return result;
-}
-
-void PrintSettings::setup(QWidget *parent)
-{
-    QPrintDialog dialog(&printer(), parent);
-    dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
-    // Set-up only chooses the printer; nothing is printed from here, so
-    // the confirm button says OK rather than the dialog's own "Print".
-    if (auto *buttons = dialog.findChild<QDialogButtonBox *>())
-        if (QPushButton *ok = buttons->button(QDialogButtonBox::Ok))
-            ok->setText(QStringLiteral("OK"));
-    dialog.exec();
 }
