@@ -1,6 +1,7 @@
 #include "link/replyreceiver.h"
 
 #include "link/commport.h"
+#include "link/replycheck.h"
 #include "link/unpack.h"
 
 namespace vextrum {
@@ -62,7 +63,7 @@ void ReplyReceiver::consume()
         // Read whole; the rest of this slice is what follows the reply.
         Record record = record_;
         unpackReply(buffer_, record);
-        const bool memory = hasMemoryNumber(record);
+        const bool memory = isMemoryReply(record);
         if (memory)
             record_ = record;
         noMemory_ = !memory;

@@ -4,8 +4,8 @@
 // loop, then unpacks it into a record. A reply that stops part-way is given
 // up after a quiet spell, and one that never ends (a byte now and then, or
 // endless fill) after a bound on the whole reply; neither is unpacked. A
-// reply whose own number is not three digits is no memory: read whole and
-// dropped, the record left as it was.
+// reply that holds what no real reply does (link/replycheck.h) is line
+// noise: read whole and dropped, the record left as it was.
 
 #include "link/replyreader.h"
 #include "link/timeouts.h"
@@ -34,8 +34,8 @@ public:
     // Ends a reading at once: nothing is unpacked. A close of the port or
     // its loss does the same by itself.
     void abandon();
-    // The last reading was read to its end but carried no memory number:
-    // line noise, not a reply cut short, so nothing of it is still coming.
+    // The last reading was read to its end but was no memory: line noise,
+    // not a reply cut short, so nothing of it is still coming.
     bool readWholeButNoMemory() const { return noMemory_; }
 
 signals:

@@ -109,10 +109,11 @@ void Session::Comm1_OnComm(int event)
 
 void Session::receivedReplyFinished(bool complete)
 {
+    const QString noMemory = tr("Bytes on the line that were no memory were dropped");
     if (!complete && receivePath_.readWholeButNoMemory()) {
         // Noise read to its end: nothing of it is still coming.
         emit busyChanged();
-        emit status(tr("Bytes on the line that were no memory were dropped"));
+        emit status(noMemory);
         return;
     }
     if (!complete) {
@@ -125,8 +126,11 @@ void Session::receivedReplyFinished(bool complete)
     emit busyChanged();
     const Record &record = receivePath_.record();
     const double k = ownNumber(record);
-    if (k < 1 || k > kMemoryCount || k != std::floor(k))
-        return; // numbered as no memory of the store: nothing filed, the screen as it was
+    if (k < 1 || k > kMemoryCount || k != std::floor(k)) {
+        // Numbered as no memory of the store: nothing filed, the screen as it was.
+        emit status(noMemory);
+        return;
+    }
     const int slot = int(k) - 1;
     store_.file(slot, record);
     emit status(tr("Mem %1 received").arg(slot + 1));

@@ -39,12 +39,4 @@ void unpackReply(const RxBuffer &buffer, Record &record)
         record[fixed.recordPosition] = fixed.value;
 }
 
-bool hasMemoryNumber(const Record &record)
-{
-    for (int p = pos::OwnNumberFirst; p < pos::OwnNumberFirst + 3; ++p)
-        if (record[p] < '0' || record[p] > '9')
-            return false;
-    return true;
-}
-
 } // namespace vextrum

@@ -66,9 +66,4 @@ inline constexpr std::array<FixedValue, 2> kFixedValues{{{294, 32}, {711, 66}}};
 // Positions 251..259 and 1090..1100 keep what the record held.
 void unpackReply(const RxBuffer &buffer, Record &record);
 
-// The instrument always sends its memory number as three digit characters
-// ("007"). A record whose own-number characters are anything else came
-// from line noise, not from the instrument: it is no memory.
-bool hasMemoryNumber(const Record &record);
-
 } // namespace vextrum

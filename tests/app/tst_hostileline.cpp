@@ -19,12 +19,14 @@ namespace {
 
 // Random bytes, start bytes among them, written to the line from a timer:
 // at a rate in bytes a second, or (rate 0) as fast as the program's side
-// takes them. Never waits on the line.
+// takes them. Never waits on the line. Digit-rich noise is ASCII digits
+// with one byte in eight a 255: every text field of a reply it makes is
+// printable, its own number always three digits.
 class Noise : public QObject
 {
 public:
-    Noise(PtyPair &line, qint64 total, int rate, quint32 seed = 11)
-        : line_(line), total_(total), rate_(rate), random_(seed)
+    Noise(PtyPair &line, qint64 total, int rate, bool digits = false, quint32 seed = 11)
+        : line_(line), total_(total), rate_(rate), digits_(digits), random_(seed)
     {
         timer_.setTimerType(Qt::PreciseTimer);
         timer_.setInterval(rate > 0 ? 10 : 0);
@@ -42,8 +44,10 @@ private:
         while (due > 0) {
             if (chunk_.isEmpty()) {
                 chunk_.resize(16 * 1024);
-                for (char &c : chunk_)
-                    c = char(random_() & 0xFF);
+                for (char &c : chunk_) {
+                    const quint32 r = random_();
+                    c = !digits_ ? char(r & 0xFF) : r % 8 == 0 ? char(255) : char('0' + (r >> 3) % 10);
+                }
             }
             const qsizetype n = line_.writeSome(chunk_.constData(), std::min<qint64>(due, chunk_.size()));
             if (n <= 0)
@@ -59,6 +63,7 @@ private:
     PtyPair &line_;
     qint64 total_, sent_ = 0;
     int rate_;
+    bool digits_;
     std::mt19937 random_;
     QByteArray chunk_;
     QTimer timer_;
@@ -144,10 +149,13 @@ void tst_hostileline::noiseChangesNothing_data()
     QTest::addColumn<int>("rate"); // bytes a second; 0: as fast as the line takes them
     QTest::addColumn<int>("bytes");
     QTest::addColumn<bool>("capturing");
-    QTest::newRow("full speed, idle") << 0 << 1000000 << false;
-    QTest::newRow("full speed, capturing") << 0 << 1000000 << true;
-    QTest::newRow("960 B/s, idle") << 960 << 2400 << false;
-    QTest::newRow("960 B/s, capturing") << 960 << 2400 << true;
+    QTest::addColumn<bool>("digits");
+    QTest::newRow("full speed, idle") << 0 << 1000000 << false << false;
+    QTest::newRow("full speed, capturing") << 0 << 1000000 << true << false;
+    QTest::newRow("960 B/s, idle") << 960 << 2400 << false << false;
+    QTest::newRow("960 B/s, capturing") << 960 << 2400 << true << false;
+    // Digits make replies whose own number is always a number.
+    QTest::newRow("digits, full speed, idle") << 0 << 1000000 << false << true;
 }
 
 void tst_hostileline::noiseChangesNothing()
@@ -155,13 +163,14 @@ void tst_hostileline::noiseChangesNothing()
     QFETCH(int, rate);
     QFETCH(int, bytes);
     QFETCH(bool, capturing);
+    QFETCH(bool, digits);
     Program p(QString(), quickTimeouts());
     storeFirstTen(p);
     const Store stored = p.m->records();
     const Record shown = p.m->current();
     if (capturing)
         clickCapture(p, {11}); // the instrument never answers: only noise comes
-    Noise noise(p.instrument, bytes, rate);
+    Noise noise(p.instrument, bytes, rate, digits);
     QTRY_VERIFY_WITH_TIMEOUT(noise.done(), 30000);
     QTRY_VERIFY_WITH_TIMEOUT(idle(p), 15000);
 
