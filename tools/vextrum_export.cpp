@@ -6,6 +6,7 @@
 #include "report/letterhead.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QStringList>
 #include <cstdio>
@@ -34,7 +35,9 @@ constexpr char kUsage[] =
     "  --png DIR        the A-scan picture of each memory as DIR/memNNN.png.\n"
     "  --scale N        size of the pictures, 1 to 4 times the screen's (1).\n"
     "  --help           this text.\n"
+    "  --               ends the options: what follows is the data file.\n"
     "\n"
+    "No two outputs may name the same path, nor the data file.\n"
     "Each output is written beside its name and renamed into place only when\n"
     "complete. Exit status: 0 when something was exported; 1 when the data\n"
     "file cannot be read, no chosen memory is captured or an output cannot be\n"
@@ -54,6 +57,16 @@ void quietMessages(QtMsgType type, const QMessageLogContext &, const QString &me
         std::fprintf(stderr, "vextrum-export: %s\n", qPrintable(message));
 }
 
+// Whether two names lead to one file: the same absolute path once cleaned,
+// or (for files that exist) the same file behind links.
+bool samePath(const QString &a, const QString &b)
+{
+    const QFileInfo x(a), y(b);
+    if (x.absoluteFilePath() == y.absoluteFilePath())
+        return true;
+    return x.exists() && y.exists() && x.canonicalFilePath() == y.canonicalFilePath();
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -67,49 +80,65 @@ int main(int argc, char *argv[])
     installFontSubstitutes();
 
     QStringList args = QCoreApplication::arguments().mid(1);
-    QString dataFile, memories, pdf, csv, pngDir;
-    int scale = 1;
-    bool memoriesGiven = false;
+    QString dataFile, memories, pdf, csv, pngDir, scaleText;
+    bool optionsEnded = false;
     for (int i = 0; i < args.size(); ++i) {
         const QString a = args[i];
-        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
+        if (!optionsEnded && (a == QLatin1String("--help") || a == QLatin1String("-h"))) {
             std::fputs(kUsage, stdout);
             return 0;
         }
-        auto value = [&](QString *out) {
-            if (i + 1 >= args.size() || args[i + 1].isEmpty())
-                return false;
-            *out = args[++i];
-            return true;
-        };
-        bool ok = true;
-        if (a == QLatin1String("--memories"))
-            ok = value(&memories), memoriesGiven = true;
-        else if (a == QLatin1String("--pdf"))
-            ok = value(&pdf);
-        else if (a == QLatin1String("--csv"))
-            ok = value(&csv);
-        else if (a == QLatin1String("--png"))
-            ok = value(&pngDir);
-        else if (a == QLatin1String("--scale")) {
-            QString s;
-            ok = value(&s);
-            scale = s.toInt(&ok);
-            if (ok && (scale < 1 || scale > 4))
-                return fail(2, QStringLiteral("--scale takes 1 to 4, not %1 (see --help)").arg(s));
-        } else if (a.startsWith(QLatin1Char('-')))
-            return fail(2, QStringLiteral("unknown option %1 (see --help)").arg(a));
-        else if (dataFile.isEmpty())
+        if (optionsEnded || !a.startsWith(QLatin1Char('-')) || a == QLatin1String("-")) {
+            if (!dataFile.isEmpty())
+                return fail(2, QStringLiteral("one data file only, not also %1 (see --help)").arg(a));
             dataFile = a;
-        else
-            return fail(2, QStringLiteral("one data file only, not also %1 (see --help)").arg(a));
-        if (!ok)
+            continue;
+        }
+        if (a == QLatin1String("--")) {
+            optionsEnded = true;
+            continue;
+        }
+        QString *target = a == QLatin1String("--memories") ? &memories
+                          : a == QLatin1String("--pdf")    ? &pdf
+                          : a == QLatin1String("--csv")    ? &csv
+                          : a == QLatin1String("--png")    ? &pngDir
+                          : a == QLatin1String("--scale")  ? &scaleText
+                                                           : nullptr;
+        if (!target)
+            return fail(2, QStringLiteral("unknown option %1 (see --help)").arg(a));
+        // The next word is the value, unless there is none or it is the
+        // next option: "--pdf --csv x" must not write a file named "--csv".
+        if (i + 1 >= args.size() || args[i + 1].isEmpty() || args[i + 1].startsWith(QLatin1String("--")))
             return fail(2, QStringLiteral("%1 needs a value (see --help)").arg(a));
+        if (!target->isEmpty())
+            return fail(2, QStringLiteral("%1 given twice (see --help)").arg(a));
+        *target = args[++i];
     }
+    const bool memoriesGiven = !memories.isEmpty();
     if (dataFile.isEmpty())
         return fail(2, QStringLiteral("no data file given (see --help)"));
     if (pdf.isEmpty() && csv.isEmpty() && pngDir.isEmpty())
         return fail(2, QStringLiteral("nothing to write: give --pdf, --csv or --png (see --help)"));
+    int scale = 1;
+    if (!scaleText.isEmpty()) {
+        if (pngDir.isEmpty())
+            return fail(2, QStringLiteral("--scale sizes the pictures of --png, and no --png was given (see --help)"));
+        bool whole = false;
+        scale = scaleText.toInt(&whole);
+        if (!whole || scale < 1 || scale > 4)
+            return fail(2, QStringLiteral("--scale takes a whole number from 1 to 4, not %1 (see --help)").arg(scaleText));
+    }
+    // Two outputs on one path would leave only the last; an output on the
+    // data file would destroy what it is made from.
+    const QList<std::pair<QString, QString>> paths = {
+        {QStringLiteral("the data file"), dataFile}, {QStringLiteral("--pdf"), pdf},
+        {QStringLiteral("--csv"), csv}, {QStringLiteral("--png"), pngDir}};
+    for (int j = 1; j < paths.size(); ++j)
+        for (int k = 0; k < j; ++k)
+            if (!paths[j].second.isEmpty() && !paths[k].second.isEmpty()
+                && samePath(paths[j].second, paths[k].second))
+                return fail(2, QStringLiteral("%1 and %2 name the same path %3 (see --help)")
+                                   .arg(paths[k].first, paths[j].first, paths[j].second));
 
     QList<int> chosen;
     QString error;
