@@ -53,9 +53,18 @@ QString withoutTrailingBlanks(QString s)
     return s;
 }
 
-QByteArray csvField(const QString &text)
+// A text cell. One that a spreadsheet would take for a formula (it starts,
+// after any blanks a reader may trim, with =, +, -, @, a tab or a carriage
+// return: "=HYPERLINK(...)" in a note, "-2+3" from the instrument) gets a
+// leading apostrophe, so it is shown as the text it is and never run.
+QByteArray textCell(const QString &text)
 {
     QByteArray f = text.toUtf8();
+    qsizetype first = 0;
+    while (first < f.size() && f.at(first) == ' ')
+        ++first;
+    if (first < f.size() && QByteArray("=+-@\t\r").contains(f.at(first)))
+        f.prepend('\'');
     if (f.contains(',') || f.contains('"') || f.contains('\n') || f.contains('\r')
         || f.startsWith(' ')) { // a leading blank would be trimmed by some readers
         f.replace("\"", "\"\"");
@@ -64,13 +73,15 @@ QByteArray csvField(const QString &text)
     return f;
 }
 
-void appendRow(QByteArray &out, const QStringList &cells)
+// A number cell: written as the number, so it stays one.
+QByteArray numberCell(int value)
 {
-    for (int k = 0; k < cells.size(); ++k) {
-        if (k)
-            out += ',';
-        out += csvField(cells[k]);
-    }
+    return QByteArray::number(value);
+}
+
+void appendRow(QByteArray &out, const QByteArrayList &cells)
+{
+    out += cells.join(',');
     out += "\r\n";
 }
 
@@ -179,12 +190,13 @@ bool exportPdf(const QString &path, const QList<ExportMemory> &memories, const L
         }
         // Page units of one canvas pixel (15 twips) from the printable corner.
         const double k = pdf.resolution() / kPixelsPerInch;
+        const LetterheadArt art(letterhead); // decoded once, one image for all pages
         for (int i = 0; i < memories.size(); ++i) {
             if (i > 0)
                 pdf.newPage();
             page.resetTransform();
             page.scale(k, k);
-            drawLetterhead(page, letterhead);
+            art.draw(page);
             drawReportPage(page, reportInputs(memories[i].record));
         }
         page.end();
@@ -231,17 +243,20 @@ QByteArray csvText(const QList<ExportMemory> &memories)
 
     QByteArray out("\xEF\xBB\xBF");
     out.reserve(memories.size() * 3000 + 8000);
-    appendRow(out, header);
+    QByteArrayList row;
+    for (const QString &caption : header)
+        row << textCell(caption);
+    appendRow(out, row);
     for (const ExportMemory &m : memories) {
         const SetupView view = decodeSetup(m.record);
-        QStringList row = {m.number > 0 ? QString::number(m.number) : QString(),
-                           withoutTrailingBlanks(view.text(Field::TimeDate))};
+        row = {m.number > 0 ? numberCell(m.number) : QByteArray(),
+               textCell(withoutTrailingBlanks(view.text(Field::TimeDate)))};
         for (Field f : columns)
-            row << withoutTrailingBlanks(view.text(f));
+            row << textCell(withoutTrailingBlanks(view.text(f)));
         for (int k = pos::AscanFirst; k <= pos::AscanDrawnLast; ++k)
-            row << QString::number(m.record[size_t(k)]);
+            row << numberCell(m.record[size_t(k)]);
         for (int k = pos::DacFirst; k <= pos::DacLast; ++k)
-            row << QString::number(m.record[size_t(k)]);
+            row << numberCell(m.record[size_t(k)]);
         appendRow(out, row);
     }
     return out;

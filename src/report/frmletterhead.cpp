@@ -2,7 +2,6 @@
 
 #include "display/canvas.h"
 
-#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
@@ -95,20 +94,13 @@ Letterhead frmletterhead::letterhead() const
 
 bool frmletterhead::setLogoFile(const QString &path)
 {
-    QFile f(path);
+    QByteArray bytes;
     QString reason;
-    if (!f.open(QIODevice::ReadOnly)) {
-        reason = f.errorString();
-    } else if (f.size() > kMaxLogoBytes) {
-        reason = QStringLiteral("The picture is larger than 4 MB.");
-    } else {
-        const QByteArray bytes = f.readAll();
-        if (isUsableLogo(bytes, &reason)) {
-            logo_ = bytes;
-            logoName_ = QFileInfo(path).fileName();
-            showLogo();
-            return true;
-        }
+    if (readLogoFile(path, &bytes, &reason) && isUsableLogo(bytes, &reason)) {
+        logo_ = bytes;
+        logoName_ = QFileInfo(path).fileName();
+        showLogo();
+        return true;
     }
     if (tell_)
         tell_(QStringLiteral("The logo can't be used: %1").arg(reason));
@@ -132,7 +124,12 @@ void frmletterhead::cmdnologo_Click()
 
 void frmletterhead::cmdok_Click()
 {
-    saveLetterhead(letterhead());
+    QString error;
+    if (!saveLetterhead(letterhead(), &error)) {
+        if (tell_)
+            tell_(QStringLiteral("The letterhead can't be kept: %1").arg(error));
+        return; // the window stays, with what was typed
+    }
     close();
 }
 

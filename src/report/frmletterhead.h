@@ -1,6 +1,7 @@
 #pragma once
 // File, "Report Letterhead...": the company name, three address lines and
-// a logo printed above the report, kept in the user's settings. OK keeps
+// a logo printed above the report, kept in the user's settings and (the
+// logo) the application data folder. OK keeps
 // what is shown, Cancel (or closing the window) keeps the settings as
 // they were. Always made with new: it deletes itself when closed.
 

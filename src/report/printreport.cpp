@@ -114,7 +114,7 @@ bool ReportJob::place(const QImage &picture, int xTwips, int yTwips)
         const double px = printer_.resolution() * kTwipsPerPixel / kTwipsPerInch;
         painter_->save();
         painter_->scale(px, px);
-        drawLetterhead(*painter_, letterhead_);
+        letterhead_.draw(*painter_);
         painter_->restore();
     }
     const double k = printer_.resolution() / kTwipsPerInch;

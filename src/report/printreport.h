@@ -54,7 +54,7 @@ private:
     bool pageOpen_ = false;
     bool pageOk_ = false;
     int pages_ = 0;
-    vextrum::Letterhead letterhead_; // read once for the whole run
+    vextrum::LetterheadArt letterhead_; // read and decoded once for the whole run
 };
 
 // Composes the page from the inputs, passes it through the temporary

@@ -17,6 +17,7 @@
 #include "report/printreport.h"
 
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPrinter>
 #include <QProcess>
@@ -26,16 +27,18 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QtTest>
+#include <sys/stat.h>
 
 using namespace vextrum;
 
 namespace {
 
 QString run(const QString &program, const QStringList &args, int *exitCode = nullptr, QString *err = nullptr,
-            const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment())
+            const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment(), const QString &workDir = QString())
 {
     QProcess p;
     p.setProcessEnvironment(env);
+    p.setWorkingDirectory(workDir);
     p.start(program, args);
     if (!p.waitForFinished(30000))
         return QString();
@@ -165,6 +168,12 @@ private slots:
     void initTestCase()
     {
         installFontSubstitutes();
+        // The program's own names, its settings and data folders in here:
+        // what this test keeps, vextrum-export finds.
+        QCoreApplication::setOrganizationName(QStringLiteral("Tarvonix"));
+        QCoreApplication::setApplicationName(QStringLiteral("Vextrum DGS"));
+        qputenv("XDG_CONFIG_HOME", settingsDir_.path().toLocal8Bit());
+        qputenv("XDG_DATA_HOME", settingsDir_.filePath(QStringLiteral("data")).toLocal8Bit());
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir_.path());
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir_.path());
     }
@@ -175,6 +184,8 @@ private slots:
     void csvReadsBackAsStored();
     void pictures();
     void menuPathAndLetterheadWindow();
+    void logosThatAreNoPlainPicture_data();
+    void logosThatAreNoPlainPicture();
     void exportTheMemoryOnScreen();
     void headlessExporter_data();
     void headlessExporter();
@@ -447,13 +458,122 @@ void tst_export::menuPathAndLetterheadWindow()
     QCOMPARE(p.log.messages.size(), 1);
 }
 
+// A PNG of `side` x `side` pixels, one bit each, all black: a few hundred
+// kilobytes that would decode to far more than memory holds.
+QByteArray pngBomb(int side)
+{
+    auto chunk = [](const char *type, const QByteArray &data) {
+        QByteArray c = QByteArray(type) + data;
+        quint32 crc = 0xFFFFFFFFu;
+        for (char ch : c) {
+            crc ^= quint8(ch);
+            for (int k = 0; k < 8; ++k)
+                crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+        }
+        auto be = [](quint32 v) {
+            const char b[4] = {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
+            return QByteArray(b, 4);
+        };
+        return be(quint32(data.size())) + c + be(~crc);
+    };
+    QByteArray header(13, '\0');
+    for (int k : {0, 4})
+        for (int b = 0; b < 4; ++b)
+            header[k + b] = char(side >> (24 - 8 * b));
+    header[8] = 1; // bit depth; colour type 0: grey
+    const QByteArray rows(qsizetype(side) * (1 + (side + 7) / 8), '\0');
+    return QByteArray("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", header) + chunk("IDAT", qCompress(rows, 9).mid(4))
+           + chunk("IEND", QByteArray());
+}
+
+void tst_export::logosThatAreNoPlainPicture_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("link to /dev/zero") << "zero" << "device or pipe";
+    QTest::newRow("pipe named logo.png") << "fifo" << "device or pipe";
+    QTest::newRow("SVG drawing another file in") << "svg" << "refers to another file";
+    QTest::newRow("decompression bomb") << "bomb" << "30000 x 30000 pixels";
+}
+
+// Chosen at "Logo...", each is refused with a message naming why, at once
+// and without reading it whole; the logo kept stays. A plain picture is
+// kept as a file of its own and drawn once into a PDF of many pages.
+void tst_export::logosThatAreNoPlainPicture()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
+    TempWorkDir dir;
+    MessageLog log;
+    log.attach();
+    QImage picture(1200, 900, QImage::Format_RGB32);
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            picture.setPixel(x, y, qRgb(x % 256, y % 256, (x * y) % 256));
+    const QString good = dir.file(QStringLiteral("good.png"));
+    QVERIFY(picture.save(good));
+    const QString logo = dir.file(kind == QLatin1String("svg") ? QStringLiteral("logo.svg") : QStringLiteral("logo.png"));
+    QFile f(logo);
+    if (kind == QLatin1String("zero")) {
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), logo));
+    } else if (kind == QLatin1String("fifo")) {
+        QCOMPARE(mkfifo(QFile::encodeName(logo).constData(), 0600), 0);
+    } else if (kind == QLatin1String("svg")) {
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QStringLiteral("<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\" "
+                               "width=\"120\" height=\"90\"><image xlink:href=\"%1\" width=\"120\" height=\"90\"/></svg>")
+                    .arg(good)
+                    .toUtf8());
+    } else {
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(pngBomb(30000));
+    }
+    f.close();
+
+    auto *window = new frmletterhead([](const QString &text) { MsgBox(nullptr, text); });
+    window->show();
+    QVERIFY(window->setLogoFile(good));
+    QVERIFY(!window->setLogoFile(logo));
+    QCOMPARE(log.messages.size(), 1);
+    QVERIFY2(log.messages[0].second.startsWith(QStringLiteral("The logo can't be used: "))
+                 && log.messages[0].second.contains(reason),
+             qPrintable(log.messages[0].second));
+    QTest::mouseClick(window->findChild<QPushButton *>(QStringLiteral("cmdok")), Qt::LeftButton);
+
+    // The settings name the logo; its bytes are in a file of their own.
+    QSettings settings;
+    QCOMPARE(settings.value(QStringLiteral("Letterhead/LogoName")).toString(), QStringLiteral("good.png"));
+    QVERIFY(!settings.contains(QStringLiteral("Letterhead/Logo")));
+    QVERIFY(QFileInfo(settings.fileName()).size() < 4096);
+    QFile good0(good), kept(keptLogoPath());
+    QVERIFY(good0.open(QIODevice::ReadOnly) && kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), good0.readAll());
+
+    // Twelve pages, one picture in the file.
+    auto store = std::make_unique<Store>();
+    initialiseStore(*store);
+    QList<int> twelve;
+    for (int n = 1; n <= 12; ++n)
+        (*store)[size_t(n - 1)] = sampleMemory(n), twelve << n - 1;
+    const QString pdf = dir.file(QStringLiteral("twelve.pdf"));
+    QString error;
+    QVERIFY2(exportPdf(pdf, storedMemories(*store, twelve), loadLetterhead(), defaultReportLayout(), &error),
+             qPrintable(error));
+    QFile out(pdf);
+    QVERIFY(out.open(QIODevice::ReadOnly));
+    QCOMPARE(out.readAll().count("/Subtype /Image"), 1);
+}
+
 // Export CSV... of the memory on screen: before any is shown, the built-in
-// trace under no memory number; then a memory shown from the list, with
-// the notes just saved into it.
+// trace under no memory number; then a memory the instrument sent, shown
+// from the list, with notes just typed and saved into it. Texts that a
+// spreadsheet would run go out as text, numbers as numbers. A whole reply
+// numbered as no memory (000, 201) changes nothing of what goes out.
 void tst_export::exportTheMemoryOnScreen()
 {
     Program p;
-    auto exportShown = [&p](QString *defaultName) {
+    QByteArray raw;
+    auto exportShown = [&p, &raw](QString *defaultName) {
         onDialog<frmexportop>([](frmexportop *d) {
             QTest::mouseClick(d->findChild<QPushButton *>(QStringLiteral("cmdexport")), Qt::LeftButton);
         });
@@ -463,7 +583,8 @@ void tst_export::exportTheMemoryOnScreen()
         });
         p.main->findChild<QAction *>(QStringLiteral("mnuexportcsv"))->trigger();
         QFile f(p.dir.file(*defaultName));
-        return f.open(QIODevice::ReadOnly) ? parseCsv(f.readAll()) : QList<QStringList>();
+        raw = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        return parseCsv(raw);
     };
     QString name;
     QList<QStringList> rows = exportShown(&name);
@@ -472,17 +593,39 @@ void tst_export::exportTheMemoryOnScreen()
     QCOMPARE(rows[1].value(0), QString());
     QCOMPARE(rows[1].value(rows[0].indexOf(QStringLiteral("A-scan 13"))), QStringLiteral("100"));
 
-    p.m->file(1, sampleMemory(2));
+    Record sent = sampleMemory(2);
+    setRecordText(sent, fieldInfo(Field::ProbeName).first, QStringLiteral("=2+5*3"));
+    QVERIFY(p.instrument.write(buildReply(sent)));
+    QTRY_COMPARE(p.main->lstmem()->item(1)->text(), QStringLiteral("Mem 2 *"));
     p.doubleClick(1, Qt::NoModifier);
-    QLineEdit *op = p.main->box("txtopname");
-    op->clear();
-    QTest::keyClicks(op, QStringLiteral("SAVED BEFORE EXPORT"));
+    const QStringList typed = {"=1+1", "-2+3", "@SUM(A1:A9)", "  +CMD"};
+    for (int k = 0; k < typed.size(); ++k) {
+        QLineEdit *box = p.main->box(fieldInfo(fieldsOf(FieldKind::Note)[k]).name);
+        box->clear();
+        QTest::keyClicks(box, typed[k]);
+    }
     QTest::mouseClick(p.main->findChild<QPushButton *>(QStringLiteral("cmdtxtsav")), Qt::LeftButton);
     rows = exportShown(&name);
     QCOMPARE(name, QStringLiteral("Mem 2.csv"));
     QCOMPARE(rows.size(), 2);
-    QCOMPARE(rows[1].value(0), QStringLiteral("2"));
-    QVERIFY2(rows[1].contains(QStringLiteral("SAVED BEFORE EXPORT")), qPrintable(rows[1].mid(0, 40).join(QLatin1Char('|'))));
+    const QStringList saved = rows[1];
+    const int firstNote = rows[0].indexOf(QStringLiteral("OPERATOR"));
+    QCOMPARE(saved.mid(firstNote, 4), (QStringList{"'=1+1", "'-2+3", "'@SUM(A1:A9)", "'  +CMD"}));
+    QCOMPARE(saved[rows[0].indexOf(QStringLiteral("PRBNAME"))], QStringLiteral("'=2+5*3"));
+    // The memory number and the samples stand as plain numbers.
+    const QByteArray row = raw.split('\n').value(1);
+    QVERIFY2(row.startsWith("2,"), row.left(20).constData());
+    QVERIFY(row.trimmed().endsWith("," + QByteArray::number(sent[pos::DacLast])));
+
+    auto *status = p.main->findChild<QLabel *>(QStringLiteral("capturestatus"));
+    for (int number : {0, 201}) {
+        status->clear();
+        QFile::remove(p.dir.file(name)); // no question about replacing it
+        QVERIFY(p.instrument.write(buildReply(sampleMemory(number))));
+        QTRY_COMPARE(status->text(), QStringLiteral("Bytes on the line that were no memory were dropped"));
+        QCOMPARE(exportShown(&name), (QList<QStringList>{rows[0], saved}));
+        QCOMPARE(name, QStringLiteral("Mem 2.csv"));
+    }
     QVERIFY(p.log.messages.isEmpty());
 }
 
@@ -509,6 +652,18 @@ void tst_export::headlessExporter_data()
     QTest::newRow("unwritable output") << QStringList{"DATA", "--pdf", "OUT/no/such/r.pdf"} << 1 << "r.pdf"
                                        << QStringList{"old.pdf"};
     QTest::newRow("no output") << QStringList{"DATA"} << 2 << "nothing to write" << QStringList{};
+    QTest::newRow("two outputs, one path") << QStringList{"DATA", "--pdf", "OUT/same.out", "--csv", "OUT/same.out"}
+                                           << 2 << "--pdf and --csv name the same path" << QStringList{};
+    QTest::newRow("output over the data file") << QStringList{"DATA", "--csv", "DATA"} << 2
+                                               << "the data file and --csv name the same path" << QStringList{};
+    QTest::newRow("scale not whole") << QStringList{"DATA", "--png", "OUT/pics", "--scale", "2.5"} << 2
+                                     << "--scale takes a whole number from 1 to 4, not 2.5" << QStringList{};
+    QTest::newRow("scale far too large") << QStringList{"DATA", "--png", "OUT/pics", "--scale", "1e9"} << 2
+                                         << "not 1e9" << QStringList{};
+    QTest::newRow("scale without pictures") << QStringList{"DATA", "--pdf", "OUT/r.pdf", "--scale", "2"} << 2
+                                            << "no --png was given" << QStringList{};
+    QTest::newRow("-- ends the options") << QStringList{"--csv", "OUT/r.csv", "--", "-DATA"} << 0 << ""
+                                         << QStringList{"r.csv"};
     QTest::newRow("help") << QStringList{"--help"} << 0 << "" << QStringList{};
 }
 
@@ -532,8 +687,11 @@ void tst_export::headlessExporter()
     if (!files.contains(QStringLiteral("old.pdf")))
         files << QStringLiteral("old.pdf");
     files.sort();
+    QVERIFY(QFile::copy(dat, data.filePath(QStringLiteral("-store.dat")))); // a name like an option
     for (QString &a : args)
-        a = a == QLatin1String("DATA") ? dat : a.replace(QLatin1String("OUT"), out.path());
+        a = a == QLatin1String("DATA")    ? dat
+            : a == QLatin1String("-DATA") ? QStringLiteral("-store.dat")
+                                          : a.replace(QLatin1String("OUT"), out.path());
 
     { // the letterhead as the program keeps it
         QSettings program(QStringLiteral("Tarvonix"), QStringLiteral("Vextrum DGS"));
@@ -544,7 +702,7 @@ void tst_export::headlessExporter()
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), settingsDir_.path());
     int rc = -99;
     QString err;
-    const QString stdOut = run(QStringLiteral(VEXTRUM_EXPORT), args, &rc, &err, env);
+    const QString stdOut = run(QStringLiteral(VEXTRUM_EXPORT), args, &rc, &err, env, data.path());
     QCOMPARE(rc, exitCode);
     if (stderrHas.isEmpty()) {
         QCOMPARE(err, QString());
