@@ -70,6 +70,15 @@ private:
     QElapsedTimer clock_;
 };
 
+// Bounds of the flood: the window never waits long, memory never grows
+// with the bytes. AddressSanitizer keeps freed memory aside for a while
+// and slows every access, so its build has bounds of its own.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr qint64 kLongestGapMs = 400, kPeakKiB = 600 * 1024;
+#else
+constexpr qint64 kLongestGapMs = 100, kPeakKiB = 100 * 1024;
+#endif
+
 // A field of /proc/self/status in kB ("VmHWM": the peak resident size).
 qint64 statusKiB(const QByteArray &field)
 {
@@ -207,9 +216,9 @@ void tst_hostileline::floodWhileCaptureWaits()
     QTRY_VERIFY_WITH_TIMEOUT(flood.done(), 60000);
     tick.stop();
 
-    QVERIFY2(longestGap < 100, qPrintable(QStringLiteral("longest gap %1 ms").arg(longestGap)));
+    QVERIFY2(longestGap < kLongestGapMs, qPrintable(QStringLiteral("longest gap %1 ms").arg(longestGap)));
     const qint64 peak = statusKiB("VmHWM");
-    QVERIFY2(peak > 0 && peak < 100 * 1024, qPrintable(QStringLiteral("peak %1 kB").arg(peak)));
+    QVERIFY2(peak > 0 && peak < kPeakKiB, qPrintable(QStringLiteral("peak %1 kB").arg(peak)));
     // The Capture went on to its end; the port is still open.
     QTRY_VERIFY_WITH_TIMEOUT(idle(p), 15000);
     QCOMPARE(finished.count(), 1);
