@@ -53,6 +53,7 @@ int main(int argc, char *argv[])
     auto session = std::make_unique<vextrum::Session>();
     setMessageHook([](const QString &title, const QString &text) {
         std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
+        return false;
     });
     frmmain w(*session);
     w.Form_Load();

@@ -165,6 +165,7 @@ int main(int argc, char *argv[])
     setMessageHook([&messages](const QString &title, const QString &text) {
         ++messages;
         std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
+        return false;
     });
     frmmain w(*session);
     w.Form_Load();

@@ -28,7 +28,7 @@ int main(int argc, char *argv[])
     auto session = std::make_unique<vextrum::Session>();
     vextrum::MemoryStore *m = &session->store();
     int failures = 0;
-    setMessageHook([&failures](const QString &, const QString &) { ++failures; });
+    setMessageHook([&failures](const QString &, const QString &) { return ++failures < 0; });
     frmmain w(*session);
     QPrinter &printer = w.printSettings().printer();
     printer.setOutputFormat(QPrinter::PdfFormat);

@@ -22,7 +22,7 @@ int main(int argc, char *argv[])
     QDir::setCurrent(dir.path());
     auto session = std::make_unique<vextrum::Session>();
     vextrum::MemoryStore *m = &session->store();
-    setMessageHook([](const QString &, const QString &) {}); // no dfd.cfg here
+    setMessageHook([](const QString &, const QString &) { return false; }); // no dfd.cfg here
     frmmain w(*session);
     w.Form_Load();
     const QList<vextrum::Record> samples = vextrum::sampleMemories();

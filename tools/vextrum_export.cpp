@@ -57,16 +57,6 @@ void quietMessages(QtMsgType type, const QMessageLogContext &, const QString &me
         std::fprintf(stderr, "vextrum-export: %s\n", qPrintable(message));
 }
 
-// Whether two names lead to one file: the same absolute path once cleaned,
-// or (for files that exist) the same file behind links.
-bool samePath(const QString &a, const QString &b)
-{
-    const QFileInfo x(a), y(b);
-    if (x.absoluteFilePath() == y.absoluteFilePath())
-        return true;
-    return x.exists() && y.exists() && x.canonicalFilePath() == y.canonicalFilePath();
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -136,7 +126,7 @@ int main(int argc, char *argv[])
     for (int j = 1; j < paths.size(); ++j)
         for (int k = 0; k < j; ++k)
             if (!paths[j].second.isEmpty() && !paths[k].second.isEmpty()
-                && samePath(paths[j].second, paths[k].second))
+                && sameFile(paths[j].second, paths[k].second))
                 return fail(2, QStringLiteral("%1 and %2 name the same path %3 (see --help)")
                                    .arg(paths[k].first, paths[j].first, paths[j].second));
 

@@ -23,6 +23,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -64,7 +65,13 @@ frmmain::frmmain(Session &session, QWidget *parent) : QMainWindow(parent), sessi
     lstmem_->setObjectName(QStringLiteral("lstmem"));
     lstmem_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     lstmem_->setGeometry(twipsRect(240, 360, 1095, 4545));
-    // Entries read whole ("Mem 200 *"): a scroll bar rather than an ellipsis.
+    // Every entry reads whole in the list's width, "Mem 200 *" included: a
+    // narrow face of the panel's type. Should neither face be installed, a
+    // scroll bar rather than an ellipsis.
+    QFont narrow;
+    narrow.setFamilies({QStringLiteral("Arial Narrow"), QStringLiteral("Liberation Sans Narrow")});
+    narrow.setPointSizeF(8.25);
+    lstmem_->setFont(narrow);
     lstmem_->setTextElideMode(Qt::ElideNone);
     lstmem_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     const MemoryStore &store = session_.store();
@@ -131,7 +138,11 @@ void frmmain::buildMenus()
     QMenu *file = addMenu("mnufile", QStringLiteral("File"));
     addItem(file, "mnunew", QStringLiteral("New"), [] {}); // no action
     addItem(file, "mnuopen", QStringLiteral("Open"), [this, &s] {
-        showOnce(open_, [&] { return new frmopen(s.store(), openDirectory_, this); });
+        showOnce(open_, [&] {
+            auto *w = new frmopen(s.store(), openDirectory_, this);
+            connect(w, &frmopen::status, this, &frmmain::showStatus);
+            return w;
+        });
     });
     addItem(file, "mnusave", QStringLiteral("Save"),
             [this, &s] { showOnce(save_, [&] { return new frmsave(s.store(), this); }); });
@@ -193,6 +204,7 @@ void frmmain::connectSession()
 {
     MemoryStore &store = session_.store();
     connect(&store, &MemoryStore::replaced, this, &frmmain::fillList);
+    connect(&store, &MemoryStore::fileStateChanged, this, &frmmain::showFileState);
     connect(&store, &MemoryStore::filed, this, [this](int slot) {
         if (QListWidgetItem *item = lstmem_->item(slot)) {
             item->setText(entryText(slot, true));
@@ -224,8 +236,11 @@ void frmmain::connectSession()
     connect(&capture, &CaptureRun::stopped, this, runEnded);
     connect(&capture, &CaptureRun::aborted, this, runEnded);
     connect(cmdstop_, &QPushButton::clicked, &capture, &CaptureRun::stop);
-    auto *esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(esc, &QShortcut::activated, &capture, &CaptureRun::stop);
+    // Esc stops a run, and only while one runs: otherwise the key goes to
+    // the window that has the focus (About closes on it).
+    stopKey_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    stopKey_->setEnabled(false);
+    connect(stopKey_, &QShortcut::activated, &capture, &CaptureRun::stop);
 
     connect(&session_, &Session::status, this, &frmmain::showStatus);
     connect(&session_, &Session::busyChanged, this, &frmmain::updateCaptureButton);
@@ -233,6 +248,19 @@ void frmmain::connectSession()
         MsgBox(this, tr("The serial port went away (%1): choose the port again under Option.").arg(reason),
                QStringLiteral("Capture"));
     });
+}
+
+// "Vextrum DGS - day1.dat *": the data file in use, and a mark while
+// memories filed or notes saved are in no file yet.
+void frmmain::showFileState()
+{
+    const MemoryStore &store = session_.store();
+    QString title = QString::fromLatin1(kProgramTitle);
+    if (!store.dataFile().isEmpty())
+        title += QStringLiteral(" - ") + QFileInfo(store.dataFile()).fileName();
+    if (store.hasUnsavedWork())
+        title += QStringLiteral(" *");
+    setWindowTitle(title);
 }
 
 void frmmain::fillList()
@@ -265,6 +293,7 @@ void frmmain::Form_Load()
     bool ok = false;
     if (const auto port = readPortConfig()) {
         session_.setPortNumber(*port);
+        session_.setPortDevice(readPortDevice());
         if (session_.openPort()) {
             session_.flushInput();
             Record trace = store.current();
@@ -308,8 +337,12 @@ void frmmain::display_setup()
 void frmmain::lstmem_DblClick()
 {
     const QList<int> selected = selectedSlots();
-    if (!selected.isEmpty())
-        session_.store().show(selected.front());
+    if (selected.isEmpty())
+        return;
+    const int slot = selected.front();
+    session_.store().show(slot);
+    if (!session_.store().isCaptured(slot))
+        showStatus(tr("Mem %1 holds no captured memory").arg(slot + 1));
 }
 
 void frmmain::cmdtxtsav_Click()
@@ -329,6 +362,7 @@ void frmmain::showStatus(const QString &text)
 void frmmain::updateCaptureButton()
 {
     cmdcapture_->setEnabled(!session_.busy());
+    stopKey_->setEnabled(session_.capturing());
 }
 
 void frmmain::cmdcapture_Click()

@@ -18,6 +18,7 @@ class QLineEdit;
 class QListWidget;
 class QProgressBar;
 class QPushButton;
+class QShortcut;
 class QTimer;
 class frmAbout;
 class frmbrowse;
@@ -91,6 +92,7 @@ private:
     void buildStatusBar();
     void connectSession();
     void fillList();
+    void showFileState();
     void showStatus(const QString &text);
     void updateCaptureButton();
     QList<int> selectedSlots() const;
@@ -107,6 +109,7 @@ private:
     QLabel *status_ = nullptr;
     QProgressBar *progress_ = nullptr;
     QPushButton *cmdstop_ = nullptr;
+    QShortcut *stopKey_ = nullptr; // Esc: Stop, while a run goes on
     QPointer<frmoption> option_;
     QPointer<frmopen> open_;
     QPointer<frmsave> save_;

@@ -490,4 +490,13 @@ OpenResult readDataFile(const QString &path, Store &store)
     return parser.finish();
 }
 
+bool sameFile(const QString &a, const QString &b)
+{
+    if (a.isEmpty() || b.isEmpty())
+        return false;
+    const QFileInfo x(a), y(b);
+    return x.absoluteFilePath() == y.absoluteFilePath()
+           || (x.exists() && y.exists() && x.canonicalFilePath() == y.canonicalFilePath());
+}
+
 } // namespace vextrum

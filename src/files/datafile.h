@@ -166,4 +166,8 @@ private:
     int m_itemLen = 0;
 };
 
+// Whether two names lead to one file: the same absolute path once cleaned,
+// or (where both exist) the same file behind links. Empty names never do.
+bool sameFile(const QString &a, const QString &b);
+
 } // namespace vextrum

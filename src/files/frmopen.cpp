@@ -7,7 +7,9 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
+#include <algorithm>
 #include <memory>
 #include <QPushButton>
 
@@ -101,10 +103,18 @@ void frmopen::direct()
         MsgBox(main, result.message(path), QStringLiteral("File Open"));
         return;
     }
+    // A file read whole becomes the one in use; a file read in part is not,
+    // so that saving over it asks first.
+    const bool whole = result.status == OpenResult::Ok;
     if (result.storeChanged())
-        store_.replace(*records, result.captured); // the record on screen is no longer one of them
+        store_.replace(*records, result.captured, whole ? path : QString()); // the record on screen is no longer one of them
     else
         store_.showAgain();
-    if (result.status != OpenResult::Ok)
+    const auto captured = std::count(result.captured.begin(), result.captured.end(), true);
+    emit status(QStringLiteral("%1 %2: %3 captured memor%4")
+                    .arg(whole ? QStringLiteral("Opened") : QStringLiteral("Opened in part"), QFileInfo(path).fileName())
+                    .arg(captured)
+                    .arg(captured == 1 ? QStringLiteral("y") : QStringLiteral("ies")));
+    if (!whole)
         MsgBox(main, result.message(path), QStringLiteral("File Open"));
 }

@@ -20,6 +20,10 @@ public:
     // Replaces the store with the file named in Text1.
     void direct();
 
+signals:
+    // What was opened, for the status bar.
+    void status(const QString &text);
+
 private:
     void directoryChanged(const QString &path);
     void patternTyped(const QString &text);

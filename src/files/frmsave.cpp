@@ -6,13 +6,14 @@
 #include "store/memorystore.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
 using namespace vextrum;
 
-frmsave::frmsave(const MemoryStore &store, QWidget *parent)
+frmsave::frmsave(MemoryStore &store, QWidget *parent)
     : FileWindow("frmsave", QStringLiteral("File Save"), QSize(400, 246), parent), store_(store)
 {
     placeLists(QRect(8, 8, 200, 24), QRect(8, 40, 200, 172), QRect(8, 218, 384, 20));
@@ -44,11 +45,21 @@ void frmsave::cmdsaveok_Click()
         MsgBox(this, QStringLiteral("The file can't be saved: no file name is given."), QStringLiteral("File Save"));
         return;
     }
+    // Another file of that name is replaced only when the user says so;
+    // the file in use is saved again without asking.
+    const QFileInfo target(path);
+    if (target.exists() && !sameFile(path, store_.dataFile())
+        && !MsgBoxYesNo(this,
+                        QStringLiteral("%1 already exists and is not the file in use. Replace it?")
+                            .arg(QDir::toNativeSeparators(target.absoluteFilePath())),
+                        QStringLiteral("File Save")))
+        return; // nothing written; the window stays for another name
     if (!writeDataFile(path, store_.records(), &error, &changed)) {
         // The reason names the file already.
         MsgBox(this, QStringLiteral("The file can't be saved: %1").arg(error), QStringLiteral("File Save"));
         return; // the window stays for another try
     }
+    store_.savedTo(target.absoluteFilePath());
     if (changed > 0)
         MsgBox(this,
                QStringLiteral("%1 value(s) did not fit a field of the file and were saved as the nearest that fits.")

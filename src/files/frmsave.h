@@ -1,5 +1,6 @@
 #pragma once
-// "File Save": writes the whole store to a data file.
+// "File Save": writes the whole store to a data file. Over an existing
+// file other than the one in use it asks first.
 
 #include "files/filelists.h"
 
@@ -13,10 +14,10 @@ class frmsave : public vextrum::FileWindow
     Q_OBJECT
 public:
     // `parent` is the main window.
-    frmsave(const vextrum::MemoryStore &store, QWidget *parent = nullptr);
+    frmsave(vextrum::MemoryStore &store, QWidget *parent = nullptr);
     void cmdsaveok_Click();
 
 private:
-    const vextrum::MemoryStore &store_;
+    vextrum::MemoryStore &store_;
     QLineEdit *name_;
 };

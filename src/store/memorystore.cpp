@@ -32,6 +32,7 @@ void MemoryStore::reset()
     onScreen_ = startView();
     shownSlot_ = 0;
     showingStored_ = false;
+    setFileState(QString(), false);
     emit replaced();
     emit changed();
 }
@@ -43,13 +44,16 @@ void MemoryStore::file(int slot, const Record &record)
     (*records_)[std::size_t(slot)] = record;
     captured_[std::size_t(slot)] = true;
     putOnScreen(record, slot);
+    setFileState(dataFile_, true);
     emit filed(slot);
     emit changed();
     emit currentShown();
 }
 
-void MemoryStore::replace(const Store &records, const std::array<bool, kMemoryCount> &captured)
+void MemoryStore::replace(const Store &records, const std::array<bool, kMemoryCount> &captured,
+                          const QString &path)
 {
+    setFileState(path, false);
     *records_ = records;
     captured_ = captured;
     showingStored_ = false;
@@ -67,9 +71,24 @@ bool MemoryStore::saveNotes()
     for (Field f : fieldsOf(FieldKind::Note))
         texts << onScreen_.text(f);
     vextrum::saveNotes((*records_)[std::size_t(shownSlot_)], texts);
+    setFileState(dataFile_, true);
     emit notesSaved(shownSlot_);
     emit changed();
     return true;
+}
+
+void MemoryStore::savedTo(const QString &path)
+{
+    setFileState(path, false);
+}
+
+void MemoryStore::setFileState(const QString &path, bool unsaved)
+{
+    if (path == dataFile_ && unsaved == unsaved_)
+        return;
+    dataFile_ = path;
+    unsaved_ = unsaved;
+    emit fileStateChanged();
 }
 
 void MemoryStore::putOnScreen(const Record &record, int slot)

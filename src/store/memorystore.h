@@ -35,8 +35,16 @@ public:
     // put on screen, so notes saved next go into it.
     void file(int slot, const Record &record);
     // A data file was read: every slot and mark replaced. The record on
-    // screen is drawn again and is no longer one of the memories.
-    void replace(const Store &records, const std::array<bool, kMemoryCount> &captured);
+    // screen is drawn again and is no longer one of the memories. `path`
+    // becomes the data file in use, with nothing unsaved.
+    void replace(const Store &records, const std::array<bool, kMemoryCount> &captured,
+                 const QString &path = QString());
+    // Everything was written to the data file `path`, now the one in use.
+    void savedTo(const QString &path);
+    // The data file this run last opened or saved (empty: none), and
+    // whether memories filed or notes saved since are in no file yet.
+    const QString &dataFile() const { return dataFile_; }
+    bool hasUnsavedWork() const { return unsaved_; }
     // "Detail/Note SAVE": the notes as on screen go into the memory on
     // screen. False, and nothing is written, when no stored memory is.
     bool saveNotes();
@@ -70,11 +78,14 @@ signals:
     void replaced();
     // After each of the three above.
     void changed();
+    // The data file in use, or whether there is unsaved work, changed.
+    void fileStateChanged();
     // A record was put on screen: draw it with its settings.
     void currentShown();
 
 private:
     void putOnScreen(const Record &record, int slot);
+    void setFileState(const QString &path, bool unsaved);
 
     std::unique_ptr<Store> records_;
     std::array<bool, kMemoryCount> captured_{};
@@ -82,6 +93,8 @@ private:
     SetupView onScreen_;
     int shownSlot_ = 0;
     bool showingStored_ = false;
+    QString dataFile_;
+    bool unsaved_ = false;
 };
 
 } // namespace vextrum

@@ -136,6 +136,7 @@ void tst_menus::aboutClosesOnEnterAndEsc()
     QCOMPARE(about->findChild<QPushButton *>(QStringLiteral("cmdOK"))->text(), QStringLiteral("OK"));
     QVERIFY(about->windowFlags() & Qt::Tool); // no task-bar entry
     QVERIFY(!(about->windowFlags() & Qt::WindowMinMaxButtonsHint));
+    QVERIFY(QTest::qWaitForWindowActive(about));
     QTest::keyClick(about, Qt::Key(key));
     QTRY_VERIFY(!p.main->findChild<frmAbout *>());
 }

@@ -57,6 +57,11 @@ struct Program
         main = std::make_unique<frmmain>(*session);
         m = &session->store();
         main->Form_Load();
+        // Shown and active, as a user has it: window shortcuts work only so.
+        if (main->isVisible()) {
+            main->activateWindow();
+            (void)QTest::qWaitForWindowActive(main.get());
+        }
     }
     ~Program()
     {

@@ -29,13 +29,17 @@ private:
 struct MessageLog
 {
     QList<QPair<QString, QString>> messages;
+    bool answer = false; // to a Yes/No question: Yes when true
     MessageLog() = default;
     MessageLog(const MessageLog &) = delete;
     MessageLog &operator=(const MessageLog &) = delete;
     ~MessageLog() { setMessageHook({}); }
     void attach()
     {
-        setMessageHook([this](const QString &title, const QString &text) { messages.append({title, text}); });
+        setMessageHook([this](const QString &title, const QString &text) {
+            messages.append({title, text});
+            return answer;
+        });
     }
     int count(const QString &title) const
     {

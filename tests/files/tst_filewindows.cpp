@@ -56,6 +56,7 @@ private slots:
     void saveIntoAnotherDirectory();
     void saveFailuresKeepTheWindow();
     void saveTellsOfChangedValues();
+    void saveAsksBeforeReplacingAnotherFile();
     void escLeavesWithoutWriting();
     void openReadsItBack();
     void openMissingFileChangesNothing();
@@ -131,12 +132,13 @@ void tst_filewindows::saveFailuresKeepTheWindow()
     const QString path = p.dir.file(QStringLiteral("a.dat"));
     writeBytes(path, "1 2 3 ");
     w->findChild<DirList *>(QStringLiteral("Dir1"))->setPath(p.dir.path());
+    p.log.answer = true; // yes, replace the file there
     {
         FileSizeLimit limit(100000);
         QVERIFY(limit.isActive());
         QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("cmdsaveok")), Qt::LeftButton);
     }
-    QCOMPARE(p.log.count(QStringLiteral("File Save")), 3);
+    QCOMPARE(p.log.count(QStringLiteral("File Save")), 4); // the question, then the failure
     const QString text = p.log.messages.last().second;
     QCOMPARE(text, QStringLiteral("The file can't be saved: Cannot write %1: %2.")
                        .arg(QDir::toNativeSeparators(path), QString::fromLocal8Bit(std::strerror(EFBIG))));
@@ -159,6 +161,61 @@ void tst_filewindows::saveTellsOfChangedValues()
     const QByteArray bytes = fileBytes(p.dir.file(QStringLiteral("temp.dat")));
     QCOMPARE(bytes.mid(4 * (3 * 1100 + 5), 8), QByteArray("999 -99 "));
     QCOMPARE(p.m->record(3)[5], std::int16_t(1000)); // the store is not changed
+}
+
+// Yesterday's file is not replaced by a Save without a Yes; the file in
+// use is saved again without a question. The title names the file in use
+// and marks work not yet in a file; Open and a double-click on an empty
+// slot say what they did.
+void tst_filewindows::saveAsksBeforeReplacingAnotherFile()
+{
+    Program p;
+    auto store = std::make_unique<Store>();
+    initialiseStore(*store);
+    (*store)[2] = sampleMemory(3);
+    const QString day1 = p.dir.file(QStringLiteral("day1.dat"));
+    QVERIFY(writeDataFile(day1, *store));
+    const QByteArray yesterday = fileBytes(day1);
+    QCOMPARE(p.main->windowTitle(), QStringLiteral("Vextrum DGS"));
+
+    QVERIFY(p.instrument.write(buildReply(sampleMemory(5))));
+    QTRY_COMPARE(p.main->windowTitle(), QStringLiteral("Vextrum DGS *"));
+    auto saveAs = [&p](const QString &name) {
+        auto *w = openWindow<frmsave>(p, "mnusave");
+        auto *box = w->findChild<QLineEdit *>(QStringLiteral("txtfilename"));
+        box->clear();
+        QTest::keyClicks(box, name);
+        QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("cmdsaveok")), Qt::LeftButton);
+    };
+    saveAs(QStringLiteral("day1.dat")); // No
+    QCOMPARE(p.log.messages.size(), 1);
+    QCOMPARE(p.log.messages[0].first, QStringLiteral("File Save"));
+    QVERIFY(p.log.messages[0].second.contains(QDir::toNativeSeparators(day1)));
+    QCOMPARE(fileBytes(day1), yesterday);
+    QVERIFY(p.main->findChild<frmsave *>()->isVisible()); // back to the window
+    p.log.answer = true;
+    saveAs(QStringLiteral("day1.dat")); // Yes
+    QCOMPARE(p.log.messages.size(), 2);
+    QVERIFY(fileBytes(day1) != yesterday);
+    QCOMPARE(p.main->windowTitle(), QStringLiteral("Vextrum DGS - day1.dat"));
+
+    p.log.answer = false;
+    p.doubleClick(4, Qt::NoModifier);
+    QTest::mouseClick(p.main->findChild<QPushButton *>(QStringLiteral("cmdtxtsav")), Qt::LeftButton);
+    QCOMPARE(p.main->windowTitle(), QStringLiteral("Vextrum DGS - day1.dat *"));
+    saveAs(QStringLiteral("day1.dat")); // the file in use: no question
+    QCOMPARE(p.log.messages.size(), 2);
+    QCOMPARE(p.main->windowTitle(), QStringLiteral("Vextrum DGS - day1.dat"));
+    QTRY_VERIFY(!p.main->findChild<frmsave *>());
+
+    auto *status = p.main->findChild<QLabel *>(QStringLiteral("capturestatus"));
+    p.doubleClick(5, Qt::NoModifier);
+    QCOMPARE(status->text(), QStringLiteral("Mem 6 holds no captured memory"));
+    auto *open = openWindow<frmopen>(p, "mnuopen");
+    open->findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(day1);
+    QTest::mouseClick(open->findChild<QPushButton *>(QStringLiteral("cmdok")), Qt::LeftButton);
+    QCOMPARE(status->text(), QStringLiteral("Opened day1.dat: 1 captured memory"));
+    QCOMPARE(p.log.messages.size(), 2);
 }
 
 void tst_filewindows::escLeavesWithoutWriting()
