@@ -32,7 +32,7 @@ signals:
     void runDone(const QString &status);
 
 private:
-    void report(ReportJob &job, int slot);
+    ReportResult report(ReportJob &job, int slot);
 
     vextrum::ReportContext context_;
     QPointer<QWidget> mainWindow_; // gone if the main window closed mid-run

@@ -19,20 +19,16 @@ namespace {
 constexpr char kFailure[] = "The Report can't be printed.";
 constexpr double kTwipsPerInch = 1440;
 
-// One report's run: reports each failing operation and counts it. A
-// section file is read back only if this run wrote it, so a stale file of
-// the same name that could not be overwritten never reaches the page.
+// One report's run: counts each failing operation, and goes on with the
+// next. A section file is read back only if this run wrote it, so a stale
+// file of the same name that could not be overwritten never reaches the
+// page.
 class ReportRun
 {
 public:
-    explicit ReportRun(QWidget &window) : window_(window) {}
-
     bool check(bool ok)
     {
-        if (!ok) {
-            ++failures;
-            MsgBox(&window_, QString::fromLatin1(kFailure));
-        }
+        failures += !ok;
         return ok;
     }
     void save(const QImage &image, const char *file)
@@ -59,7 +55,6 @@ public:
     int failures = 0;
 
 private:
-    QWidget &window_;
     QSet<QString> written_;
 };
 
@@ -70,6 +65,11 @@ void clearSections(frmprint &form)
 }
 
 } // namespace
+
+QString reportFailureMessage()
+{
+    return QString::fromLatin1(kFailure);
+}
 
 ReportJob::ReportJob(QPrinter &printer)
     : printer_(printer), painter_(new QPainter), toFile_(printer.outputFormat() == QPrinter::PdfFormat),
@@ -161,7 +161,7 @@ ReportResult print_report(const ReportInputs &in, QWidget &window, PrintSettings
     Canvas &head = form.canvas("pichead");
     clearSections(form);
 
-    ReportRun run(window);
+    ReportRun run;
     auto save = [&run, &form](const char *section) {
         run.save(form.canvas(section).image(), reportSection(section).file);
     };
@@ -209,5 +209,9 @@ ReportResult print_report(const ReportInputs &in, QWidget &window, PrintSettings
         run.remove(file);
     clearSections(form);
     result.failures = run.failures;
+    // A report of its own is a run of its own: one message however much
+    // failed. In a run of many, the run says it once at its end.
+    if (!job && run.failures > 0)
+        MsgBox(&window, reportFailureMessage());
     return result;
 }

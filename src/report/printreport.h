@@ -14,13 +14,15 @@ namespace vextrum {
 class PrintSettings;
 }
 
-// What became of one report. Every failure has already been shown to the
-// user; callers may ignore the result.
+// What became of one report.
 struct ReportResult
 {
     bool printed = false; // the job reached the printer
-    int failures = 0;     // operations that failed, one message each
+    int failures = 0;     // operations that failed
 };
+
+// "The Report can't be printed.": shown once for a run with any failure.
+QString reportFailureMessage();
 
 // Where the reports of one print run go. On a printer whose output is a
 // PDF file, every report of the run becomes a page of that one file, in
@@ -60,8 +62,9 @@ private:
 // Composes the page from the inputs, passes it through the temporary
 // bitmaps gtp101.bmp to gtp104.bmp in the working directory and prints it
 // on the current printer: as a job of its own, or as the next page of
-// `job`. `window` (the main window) keeps the composition canvases and is
-// the parent of the messages. Each failing operation shows "The Report
-// can't be printed." and the routine goes on with the next.
+// `job`. `window` (the main window) keeps the composition canvases. A
+// failing operation is counted and the routine goes on with the next; a
+// report of its own (no `job`) with any failure shows "The Report can't
+// be printed." once, a report of a run leaves that to the run.
 ReportResult print_report(const vextrum::ReportInputs &in, QWidget &window, vextrum::PrintSettings &print,
                           ReportJob *job = nullptr);
