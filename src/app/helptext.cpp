@@ -29,7 +29,10 @@ const char *const kSections[] = {
     "        > The port chosen at the first run stays in force and is not asked\n"
     "          for again.\n"
     "        > To change it later, choose the Option menu, select the port and\n"
-    "          press Ok.\n",
+    "          press Ok.\n"
+    "        > Besides COM1 to COM4 the Option window lists every serial port\n"
+    "          the system reports, a USB-serial adapter among them, with its\n"
+    "          description; a port chosen there is remembered too.\n",
 
     "3> How To Transfer Data From The Galvanor-II DGS  to PC.\n"
     "        > Connect the cable between the instrument and the computer.\n"
@@ -37,6 +40,10 @@ const char *const kSections[] = {
     "        > Select the memory numbers to transfer in the memory list and\n"
     "          click \"CAPTURE\".\n"
     "        > Transferred memories are marked with \"*\".\n"
+    "        > \"Stop\" (or Esc) ends a transfer; the status bar then says how\n"
+    "          many memories were received and names those that were not.\n"
+    "          They stay selected: \"CAPTURE\" again tries exactly those.\n"
+    "        > A memory the instrument sends on its own is taken in too.\n"
     "        > Double-click a memory number to display it.\n"
     "        > If nothing arrives, check the cable and the port selection.\n",
 
@@ -44,13 +51,25 @@ const char *const kSections[] = {
     "        > Save the captured data with File, Save.\n"
     "        > To keep the operator name, job detail, defect detail or remark\n"
     "          with a memory, display that memory, type them into the text\n"
-    "          boxes and click \"Note Save\". Then save the file with File, Save\n"
-    "          before leaving the program.\n"
+    "          boxes and click \"Note Save\": the notes go into that memory.\n"
+    "          Then save the file with File, Save before leaving the program.\n"
+    "        > The title bar names the data file in use; a \"*\" there means\n"
+    "          memories or notes that are in no file yet.\n"
+    "        > Saving over another existing file asks first.\n"
     "        > View stored files again with File, Open.\n",
 
     "5> How To Print Data File.\n"
     "        > Open the file, select the printer, select the memory numbers,\n"
-    "          then choose File, Print and follow the window.\n",
+    "          then choose File, Print and follow the window.\n"
+    "        > File, Export PDF, Export CSV and Export Picture write the\n"
+    "          reports, a table of all values or the A-scan picture to files\n"
+    "          for a client; Report Letterhead puts the company's name,\n"
+    "          address and logo above every report page.\n"
+    "        > The View menu opens the A-scan Viewer (measuring, zoom,\n"
+    "          comparing two memories) and the Memory Browser (all memories\n"
+    "          in a table).\n"
+    "        > Without a display, the program vextrum-export writes the same\n"
+    "          PDF, CSV and pictures from a data file.\n",
 
     "6> How to select Printer.\n"
     "        > Printer set-up is in the File menu (PrintSetup).\n"

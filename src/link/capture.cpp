@@ -54,6 +54,7 @@ void CaptureRun::stop()
     receiver_.abandon();
     timer_.stop();
     outcome_ = Outcome::Stopped;
+    leftUndone();
     end();
     Unfreez();
     emit stopped();
@@ -178,32 +179,43 @@ void CaptureRun::abort(const QString &reason)
     timer_.stop();
     outcome_ = Outcome::Aborted;
     abortReason_ = reason;
+    leftUndone();
     end();
     emit aborted(reason);
+}
+
+// A run cut short: the memory being asked for and those not yet reached
+// were not received either.
+void CaptureRun::leftUndone()
+{
+    for (int s = std::max(entry_, 0); s < kMemoryCount; ++s)
+        if (selected_(s) && !missed_.contains(s + 1))
+            missed_ << s + 1;
 }
 
 QString CaptureRun::summary() const
 {
     if (total_ == 0)
         return tr("Nothing selected: select memories in the list, then press Capture.");
-    const QString counts = tr("%1 of %2 received").arg(received_).arg(total_);
+    QString text = tr("%1 of %2 received").arg(received_).arg(total_);
+    if (!missed_.isEmpty()) {
+        constexpr int kNamed = 10;
+        QStringList names;
+        for (int k = 0; k < missed_.size() && k < kNamed; ++k)
+            names << QStringLiteral("Mem %1").arg(missed_[k]);
+        if (missed_.size() > kNamed)
+            names << QStringLiteral("\u2026");
+        text += tr("; not received: %1").arg(names.join(QStringLiteral(", ")));
+    }
     switch (outcome_) {
     case Outcome::Stopped:
-        return tr("Capture stopped: %1").arg(counts);
+        return tr("Capture stopped: %1").arg(text);
     case Outcome::Aborted:
-        return tr("Capture stopped: %1; %2").arg(counts, abortReason_);
+        return tr("Capture stopped: %1; %2").arg(text, abortReason_);
     case Outcome::Finished:
         break;
     }
-    if (missed_.isEmpty())
-        return tr("Capture finished: %1").arg(counts);
-    constexpr int kNamed = 10;
-    QStringList names;
-    for (int k = 0; k < missed_.size() && k < kNamed; ++k)
-        names << QStringLiteral("Mem %1").arg(missed_[k]);
-    if (missed_.size() > kNamed)
-        names << QStringLiteral("\u2026");
-    return tr("Capture finished: %1; not received: %2").arg(counts, names.join(QStringLiteral(", ")));
+    return tr("Capture finished: %1").arg(text);
 }
 
 } // namespace vextrum

@@ -71,6 +71,7 @@ signals:
     void aborted(const QString &reason);
 
 private:
+    void leftUndone();
     enum class Phase { Idle, Waiting, Reading };
 
     void nextEntry();

@@ -103,13 +103,13 @@ bool CommPort::open()
         error_ = tr("Port already open");
         return false;
     }
-    if (port_ < 1 || port_ > 4) {
+    if (deviceOverride_.isEmpty() && (port_ < 1 || port_ > 4)) {
         error_ = tr("There is no port %1").arg(port_);
         return false;
     }
     LinkSettings s;
     parseLinkSettings(settingsText_, &s);
-    serial_.setPortName(deviceName(port_));
+    serial_.setPortName(device());
     serial_.setBaudRate(s.baud);
     serial_.setParity(s.parity);
     serial_.setDataBits(s.dataBits);
@@ -117,7 +117,7 @@ bool CommPort::open()
     serial_.setFlowControl(QSerialPort::NoFlowControl);
     pending_.clear();
     failures_ = 0;
-    device_ = deviceName(port_);
+    device_ = device();
     opening_ = true;
     const bool ok = serial_.open(QIODevice::ReadWrite);
     opening_ = false;

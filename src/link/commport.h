@@ -45,6 +45,10 @@ public:
 
     void setCommPort(int port) { port_ = port; }
     int commPort() const { return port_; }
+    // A device opened instead of port n's (a USB adapter the system
+    // reports, say); empty: port n's.
+    void setDevice(const QString &device) { deviceOverride_ = device; }
+    QString device() const { return deviceOverride_.isEmpty() ? deviceName(port_) : deviceOverride_; }
     bool setSettings(const QString &settings);
     QString settings() const { return settingsText_; }
     void setOutBufferSize(int bytes) { outBufferSize_ = bytes; }
@@ -103,6 +107,7 @@ private:
     int inputLen_ = 0;
     int threshold_ = 0;
     bool opening_ = false;
+    QString deviceOverride_;
 };
 
 } // namespace vextrum

@@ -2,6 +2,7 @@
 
 #include "link/frames.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace vextrum {
@@ -20,10 +21,14 @@ Session::Session(const LinkTimeouts &timeouts, QObject *parent)
     tail_.setInterval(timeouts_.tailQuietMs);
     connect(&tail_, &QTimer::timeout, this, [this] {
         if (port_.isOpen() && port_.inBufferCount() > 0) {
-            flushInput();
-            tail_.start();
-            return;
+            tailBytesArrived();
+            if (tail_.isActive())
+                return;
         }
+        if (tailClock_.elapsed() >= timeouts_.tailMostMs)
+            emit status(tr("Capture is back, though the instrument is still sending"));
+        else if (tailSaid_)
+            emit status(tr("The line is quiet: Capture is back"));
         emit busyChanged();
     });
 
@@ -50,6 +55,7 @@ bool Session::openPort()
     if (port_.isOpen())
         port_.close();
     port_.setCommPort(portNumber_);
+    port_.setDevice(portDevice_);
     port_.setSettings(QString::fromLatin1(kLinkSettings));
     port_.setRThreshold(1);
     return port_.open();
@@ -81,8 +87,29 @@ Session::CaptureStart Session::startCapture(CaptureRun::Selection selected)
 void Session::dropTail()
 {
     flushInput();
-    tail_.start();
+    tailClock_.start();
+    tailSaid_ = false;
+    tail_.start(timeouts_.tailQuietMs);
     emit busyChanged();
+}
+
+// Bytes during the tail drop: dropped, and the wait for a quiet line
+// starts again, but never beyond its bound, so an instrument that keeps
+// sending cannot keep Capture away.
+void Session::tailBytesArrived()
+{
+    flushInput();
+    if (tailClock_.elapsed() >= timeouts_.tailMostMs)
+        return; // the timer runs out: Capture comes back
+    // The rest of a reply cut short takes under a second at the line's
+    // rate; only bytes beyond that are worth a word.
+    if (!tailSaid_ && tailClock_.elapsed() >= timeouts_.tailMostMs / 2) {
+        tailSaid_ = true;
+        emit status(tr("The instrument is still sending: Capture is back once the line is quiet, within %1 s")
+                        .arg(timeouts_.tailMostMs / 1000.0));
+    }
+    const qint64 left = timeouts_.tailMostMs - tailClock_.elapsed();
+    tail_.start(int(std::clamp<qint64>(left, 1, timeouts_.tailQuietMs)));
 }
 
 void Session::Comm1_OnComm(int event)
@@ -90,8 +117,7 @@ void Session::Comm1_OnComm(int event)
     if (capture_.isRunning() || receivePath_.isReading())
         return;
     if (tail_.isActive()) {
-        flushInput();
-        tail_.start();
+        tailBytesArrived();
         return;
     }
     if (event != CommPort::kEventReceive)

@@ -10,6 +10,7 @@
 #include "link/timeouts.h"
 #include "store/memorystore.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 
@@ -32,6 +33,10 @@ public:
     // The configured port, 1 to 4 (0 before one is read).
     int portNumber() const { return portNumber_; }
     void setPortNumber(int port) { portNumber_ = port; }
+    // A serial device the system reports, opened instead of the numbered
+    // port when not empty.
+    const QString &portDevice() const { return portDevice_; }
+    void setPortDevice(const QString &device) { portDevice_ = device; }
     // Closes the port, selects portNumber() at the link's settings and
     // opens it; false when it cannot be opened.
     bool openPort();
@@ -61,6 +66,7 @@ signals:
     void busyChanged();
 
 private:
+    void tailBytesArrived();
     void receivedReplyFinished(bool complete);
     void dropTail();
 
@@ -70,7 +76,10 @@ private:
     CaptureRun capture_;
     ReplyReceiver receivePath_;
     QTimer tail_;
+    QElapsedTimer tailClock_; // since the tail drop began
+    bool tailSaid_ = false;
     int portNumber_ = 0;
+    QString portDevice_;
     bool ending_ = false;
 };
 

@@ -12,6 +12,7 @@ struct LinkTimeouts
     // A whole reply is about 1600 bytes and fill: 1.7 s at the line rate.
     int replyMs = 10000;   // a reply not complete by then is given up
     int tailQuietMs = 250; // the rest of a broken reply is dropped until the line is this quiet
+    int tailMostMs = 2000; // ... or for this long at most, whatever the line does
 };
 
 } // namespace vextrum

@@ -8,6 +8,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLabel>
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
@@ -151,6 +152,7 @@ private slots:
     void noiseChangesNothing();
     void floodWhileCaptureWaits();
     void dripFedReplyIsGivenUp();
+    void stopWhileTheInstrumentKeepsSending();
 };
 
 void tst_hostileline::noiseChangesNothing_data()
@@ -254,6 +256,29 @@ void tst_hostileline::dripFedReplyIsGivenUp()
     QCOMPARE(p.m->record(4), slot);
     QVERIFY(p.main->Comm1().isOpen());
     QCOMPARE(p.main->Comm1().rThreshold(), 1);
+    QVERIFY(p.log.messages.isEmpty());
+}
+
+// After Stop, an instrument that keeps sending a byte now and then keeps
+// Capture greyed only within a bound, and the status bar says why.
+void tst_hostileline::stopWhileTheInstrumentKeepsSending()
+{
+    Program p(QString(), quickTimeouts());
+    clickCapture(p, {7});
+    QByteArray heard;
+    QTRY_VERIFY(!(heard += p.instrument.takeReceived()).isEmpty()); // asked for memory 7
+    QTimer chatter;
+    QObject::connect(&chatter, &QTimer::timeout, [&p] { p.instrument.write("1"); });
+    chatter.start(quickTimeouts().tailQuietMs / 3);
+    QTest::qWait(quickTimeouts().tailQuietMs);
+    QPushButton *capture = p.main->findChild<QPushButton *>(QStringLiteral("cmdcapture"));
+    QTest::mouseClick(p.main->findChild<QPushButton *>(QStringLiteral("cmdstop")), Qt::LeftButton);
+    QVERIFY(!capture->isEnabled());
+    auto *status = p.main->findChild<QLabel *>(QStringLiteral("capturestatus"));
+    QTRY_VERIFY_WITH_TIMEOUT(status->text().startsWith(QStringLiteral("The instrument is still sending")),
+                             quickTimeouts().tailMostMs);
+    QTRY_VERIFY_WITH_TIMEOUT(capture->isEnabled(), quickTimeouts().tailMostMs);
+    QCOMPARE(status->text(), QStringLiteral("Capture is back, though the instrument is still sending"));
     QVERIFY(p.log.messages.isEmpty());
 }
 
