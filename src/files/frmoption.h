@@ -1,9 +1,11 @@
 #pragma once
-// "Port selection": chooses COM1 to COM4, re-opens the main window's port
-// on it and records the choice in dfd.cfg for the next start.
+// "Port selection": chooses COM1 to COM4, or any serial port the system
+// reports, re-opens the main window's port on it and records the choice
+// for the next start (the number in dfd.cfg, a device in the settings).
 
 #include <QWidget>
 
+class QListWidget;
 class QRadioButton;
 class QPushButton;
 namespace vextrum {
@@ -28,9 +30,12 @@ protected:
 private:
     void finish();
     void showMain();
+    void listPorts();
 
     vextrum::Session &session_;
     QRadioButton *options_[4] = {};
     int saved_ = 1;
+    QString savedDevice_;
+    QListWidget *lstports_ = nullptr;
     bool finished_ = false;
 };

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QSettings>
 #include <cmath>
 
 namespace vextrum {
@@ -57,6 +58,24 @@ bool writePortConfig(int port, QString *error, const QString &path)
         return false;
     }
     return true;
+}
+
+namespace {
+const QString kPortDeviceKey = QStringLiteral("Port/Device");
+}
+
+QString readPortDevice()
+{
+    return QSettings().value(kPortDeviceKey).toString();
+}
+
+void writePortDevice(const QString &device)
+{
+    QSettings settings;
+    if (device.isEmpty())
+        settings.remove(kPortDeviceKey);
+    else
+        settings.setValue(kPortDeviceKey, device);
 }
 
 } // namespace vextrum

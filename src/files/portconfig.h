@@ -26,4 +26,10 @@ QByteArray formatPortConfig(int port);
 bool writePortConfig(int port, QString *error = nullptr,
                      const QString &path = QString::fromLatin1(kPortConfigFile));
 
+// A serial device chosen beyond COM1 to COM4 (a USB adapter, say), kept in
+// the user's settings: dfd.cfg holds a port number only. Empty: none, the
+// numbered port is used.
+QString readPortDevice();
+void writePortDevice(const QString &device);
+
 } // namespace vextrum

@@ -6,6 +6,7 @@
 #include "files/frmoption.h"
 #include "link/commport.h"
 #include "simkit/ptypair.h"
+#include "simkit/replybuilder.h"
 
 #include <QAction>
 #include <QLabel>
@@ -14,6 +15,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
+#include <QScrollBar>
 #include <QtTest>
 #include <sys/stat.h>
 #include <memory>
@@ -175,6 +177,16 @@ void tst_frmmain::layoutAtTwipPositions()
     QCOMPARE(w.box("txtmeapo4")->geometry(), QRect(360, 344, 81, 19));
     // Panel cells: column 2 of the GATE 2 row, inside the frame.
     QCOMPARE(w.box("txtend2")->geometry(), QRect(176, 89, 72, 13));
+
+    // The widest entry there is, "Mem 200 *" once the instrument sent it,
+    // reads whole in the list's width: no sideways scrolling.
+    QVERIFY(ptys_[0]->write(buildReply(sampleMemory(200))));
+    QListWidget *list = w.lstmem();
+    QTRY_COMPARE(list->item(199)->text(), QStringLiteral("Mem 200 *"));
+    list->scrollToBottom();
+    QVERIFY2(list->sizeHintForColumn(0) <= list->viewport()->width(),
+             qPrintable(QStringLiteral("%1 > %2").arg(list->sizeHintForColumn(0)).arg(list->viewport()->width())));
+    QTRY_COMPARE(list->horizontalScrollBar()->maximum(), 0);
 }
 
 void tst_frmmain::startFailures_data()
@@ -272,14 +284,19 @@ void tst_frmmain::optionShowsConfiguredPort()
     QVERIFY(!o->findChild<QRadioButton *>(QStringLiteral("Option1"))->isChecked());
     QCOMPARE(o->savedPort(), 3);
     QCOMPARE(m_->portNumber(), 3);
-    // Under each button, the device it opens on this machine.
-    for (int n = 1; n <= 4; ++n) {
-        const QLabel *where = o->findChild<QLabel *>(QStringLiteral("labdev%1").arg(n));
-        QVERIFY(where);
-        QCOMPARE(where->toolTip(), CommPort::deviceName(n));
-        QCOMPARE(where->toolTip(), ptys_[n - 1]->slavePath());
-        QVERIFY(!where->text().isEmpty());
-    }
+    // Each button tells the device it opens on this machine.
+    for (int n = 1; n <= 4; ++n)
+        QCOMPARE(o->findChild<QRadioButton *>(QStringLiteral("Option%1").arg(n))->toolTip(),
+                 ptys_[n - 1]->slavePath());
+    // Nothing on the window overlaps anything else; the system's ports
+    // stand below the specified controls.
+    const QList<QWidget *> controls = o->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly);
+    for (int i = 0; i < controls.size(); ++i)
+        for (int j = i + 1; j < controls.size(); ++j)
+            QVERIFY2(!controls[i]->geometry().intersects(controls[j]->geometry()),
+                     qPrintable(controls[i]->objectName() + QStringLiteral(" / ") + controls[j]->objectName()));
+    QVERIFY(o->findChild<QWidget *>(QStringLiteral("lstports"))->geometry().top()
+            > o->findChild<QWidget *>(QStringLiteral("cmdok"))->geometry().bottom());
 }
 
 void tst_frmmain::optionCancelRestoresPort()
