@@ -8,10 +8,13 @@
 #include <QBuffer>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QDateTime>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QSvgGenerator>
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace vextrum {
 
@@ -71,12 +74,6 @@ QByteArray textCell(const QString &text)
         f = '"' + f + '"';
     }
     return f;
-}
-
-// A number cell: written as the number, so it stays one.
-QByteArray numberCell(int value)
-{
-    return QByteArray::number(value);
 }
 
 void appendRow(QByteArray &out, const QByteArrayList &cells)
@@ -204,59 +201,197 @@ bool exportPdf(const QString &path, const QList<ExportMemory> &memories, const L
     return commit(file, error);
 }
 
+namespace {
+
+// What a CSV column holds for its field: the text as shown, a number read
+// out of the text, or nothing (a field that holds no data of the memory).
+enum class CsvValue { Text, Number, None };
+
+// One column per field, in table order. A number column's name carries its
+// unit; `suffix` is what the instrument writes after the number in that
+// unit ("100 MM"), and `metric` marks a bare number whose unit holds only
+// with UNIT METRIC. A text that does not read so (another unit, no number)
+// goes into the cell as the text it is.
+struct CsvColumn
+{
+    Field field;
+    const char *name;
+    CsvValue value;
+    const char *suffix;
+    bool metric;
+};
+
+using V = CsvValue;
+constexpr std::array<CsvColumn, kFieldCount> kCsvColumns{{
+    {Field::Zero, "ZERO", V::Number, "", false},
+    {Field::Range, "RANGE [mm]", V::Number, "MM", false},
+    {Field::Velocity, "VEL [m/s]", V::Number, "M/S", false},
+    {Field::Delay, "DELAY [mm]", V::Number, "MM", false},
+    {Field::Gain, "GAIN [dB]", V::Number, "", false},
+    {Field::Gate1, "GATE 1", V::Text, nullptr, false},
+    {Field::Gate1Start, "GATE 1 START [%]", V::Number, "%", false},
+    {Field::Gate1End, "GATE 1 END [%]", V::Number, "%", false},
+    {Field::Gate1Level, "GATE 1 LEVEL [%]", V::Number, "%", false},
+    {Field::Gate2, "GATE 2", V::Text, nullptr, false},
+    {Field::Gate2Start, "GATE 2 START [%]", V::Number, "%", false},
+    {Field::Gate2End, "GATE 2 END [%]", V::Number, "%", false},
+    {Field::Gate2Level, "GATE 2 LEVEL [%]", V::Number, "%", false},
+    {Field::MemoryMode, "MEMORY MODE", V::Text, nullptr, false},
+    {Field::MemoryNumber, "MEM NO", V::Number, "", false},
+    {Field::Action, "ACTION", V::Text, nullptr, false},
+    {Field::RefGain, "REF [dB]", V::Number, "", false},
+    {Field::Note, nullptr, V::None, nullptr, false},
+    {Field::Reject, "REJECT [%]", V::Number, "%", false},
+    {Field::Power, "POWER", V::Text, nullptr, false},
+    {Field::Damping, "DAMPING", V::Text, nullptr, false},
+    {Field::Mode, "MODE", V::Text, nullptr, false},
+    {Field::DacCaption, "DAC CAPTION", V::Text, nullptr, false},
+    {Field::Dac, "DAC", V::Text, nullptr, false},
+    {Field::CursorCaption, "CURSOR CAPTION", V::Text, nullptr, false},
+    {Field::Cursor, "CURSOR", V::Text, nullptr, false},
+    {Field::PointCaption, "POINT CAPTION", V::Text, nullptr, false},
+    {Field::Point, "POINT", V::Text, nullptr, false},
+    {Field::PressCaption, "PRESS CAPTION", V::Text, nullptr, false},
+    {Field::Press, "PRESS", V::Text, nullptr, false},
+    {Field::Measure, "MEASURE", V::Text, nullptr, false},
+    {Field::XOffset, "X-OFF [mm]", V::Number, "", true},
+    {Field::Angle, "ANGLE [deg]", V::Number, "", false},
+    {Field::Thickness, "THICK [mm]", V::Number, "", true},
+    {Field::Trigger, "TRIGGER", V::Text, nullptr, false},
+    {Field::Hud, "HUD", V::Text, nullptr, false},
+    {Field::SetRef, "SET REF", V::Text, nullptr, false},
+    {Field::Unit, "UNIT", V::Text, nullptr, false},
+    {Field::Clock, "CLOCK", V::Text, nullptr, false},
+    {Field::Colour, "COLOR", V::Number, "", false},
+    {Field::Video, "VIDEO", V::Text, nullptr, false},
+    {Field::Brightness, "BRIGHT [%]", V::Number, "%", false},
+    {Field::Config, "CONFIG", V::Text, nullptr, false},
+    {Field::Horn, "HORN", V::Text, nullptr, false},
+    {Field::Beep, "BEEP", V::Text, nullptr, false},
+    {Field::Prf, "PRF", V::Text, nullptr, false},
+    {Field::MeasurePoint1, "MEA PO1", V::Text, nullptr, false},
+    {Field::MeasurePoint2, "MEA PO2", V::Text, nullptr, false},
+    {Field::MeasurePoint3, "MEA PO3", V::Text, nullptr, false},
+    {Field::Blank1, "BLANK", V::Text, nullptr, false},
+    {Field::Dgs, "DGS", V::Text, nullptr, false},
+    {Field::StartGate1, "DGS STRT G1 [%]", V::Number, "%", false},
+    {Field::DgsRef, "DGS-REF", V::Text, nullptr, false},
+    {Field::TlCorrection, "TL-CORR [dB]", V::Number, "DB", false},
+    {Field::ScaleNumber, "SCALE NO", V::Number, "", false},
+    {Field::ProbeName, "PRBNAME", V::Text, nullptr, false},
+    {Field::ProbeFrequency, "PRBFREQ [MHz]", V::Number, "MHZ", false},
+    {Field::DelayVelocity, "DEL-VEL [m/s]", V::Number, "M/S", false},
+    {Field::DEffective, "D EFFT [mm]", V::Number, "MM", false},
+    {Field::DgsCurve, "DGS-CRV [mm]", V::Number, "MM", false},
+    {Field::RefType, "REFTYPE", V::Text, nullptr, false},
+    {Field::RefSize, "REFSIZE [mm]", V::Number, "MM", false},
+    {Field::Exit, "EXIT", V::Text, nullptr, false},
+    {Field::AttRef, "ATT-REF [dB]", V::Number, "DB", false},
+    {Field::AttObject, "ATT-OBJ [dB]", V::Number, "DB", false},
+    {Field::AmplitudeCorrection, "AMPLCOR [dB]", V::Number, "DB", false},
+    {Field::TimeDate, "TIME", V::Text, nullptr, false}, // second, as ISO 8601
+    {Field::Reading1, "MEASUREMENT 1", V::Text, nullptr, false},
+    {Field::Reading2, "MEASUREMENT 2", V::Text, nullptr, false},
+    {Field::Reading3, "MEASUREMENT 3", V::Text, nullptr, false},
+    {Field::Reading4, "MEASUREMENT 4", V::Text, nullptr, false},
+    {Field::Operator, "OPERATOR", V::Text, nullptr, false},
+    {Field::JobDetail, "JOB DETAIL", V::Text, nullptr, false},
+    {Field::DefectDetail, "DEFECT DETAIL", V::Text, nullptr, false},
+    {Field::Remark, "REMARK", V::Text, nullptr, false},
+}};
+
+constexpr bool columnsInFieldOrder()
+{
+    for (int i = 0; i < kFieldCount; ++i)
+        if (int(kCsvColumns[std::size_t(i)].field) != i)
+            return false;
+    return true;
+}
+static_assert(columnsInFieldOrder(), "one CSV column per field, in field order");
+
+// The number a text shows in the column's unit, or nothing: "100 MM" in
+// a [mm] column gives 100, "3.94 IN" gives nothing, so does "OFF".
+std::optional<double> numberIn(const CsvColumn &column, const QString &text, bool metric)
+{
+    const QString t = text.trimmed();
+    const qsizetype numberEnd = [&t] {
+        qsizetype k = 0;
+        while (k < t.size() && (t[k].isDigit() || t[k] == QLatin1Char('.') || t[k] == QLatin1Char('-')
+                                || t[k] == QLatin1Char('+') || t[k] == QLatin1Char(' ')))
+            ++k;
+        return k;
+    }();
+    if (numberEnd == 0 || !t.left(numberEnd).contains(QRegularExpression(QStringLiteral("\\d"))))
+        return std::nullopt;
+    if (t.mid(numberEnd).trimmed().compare(QLatin1String(column.suffix), Qt::CaseInsensitive) != 0)
+        return std::nullopt;
+    if (column.metric && !metric)
+        return std::nullopt;
+    bool ok = false;
+    const double v = QString(t.left(numberEnd)).remove(QLatin1Char(' ')).toDouble(&ok);
+    return ok ? std::optional<double>(v) : std::nullopt;
+}
+
+QByteArray numberCell(double value)
+{
+    return QByteArray::number(value, 'g', 12);
+}
+
+// hhmmddmmyy as ISO 8601, "2003-01-02T10:17"; nothing with the clock off or
+// digits that make no time.
+QString isoTime(const Record &record, bool clockOn)
+{
+    if (!clockOn)
+        return QString();
+    const QString c = recordText(record, fieldInfo(Field::TimeDate).first, fieldInfo(Field::TimeDate).length);
+    const int yy = c.mid(8, 2).toInt();
+    const QDateTime t(QDate(yy < 80 ? 2000 + yy : 1900 + yy, c.mid(6, 2).toInt(), c.mid(4, 2).toInt()),
+                      QTime(c.mid(0, 2).toInt(), c.mid(2, 2).toInt()));
+    bool digits = true;
+    for (const QChar ch : c)
+        digits = digits && ch.isDigit();
+    return digits && t.isValid() ? t.toString(QStringLiteral("yyyy-MM-ddTHH:mm")) : QString();
+}
+
+} // namespace
+
 QByteArray csvText(const QList<ExportMemory> &memories)
 {
-    // Every field of the table but the time (which comes second), in
-    // table order; a field whose caption the instrument sends has its
-    // caption's column first.
-    QList<Field> columns;
-    QStringList header = {QStringLiteral("Memory"), QStringLiteral("Time and date")};
-    for (const FieldInfo &f : fieldTable()) {
-        switch (f.kind) {
-        case FieldKind::Caption:
-            header << QString::fromLatin1(f.start) + QStringLiteral(" caption");
-            break;
-        case FieldKind::Setup: {
-            const FieldInfo *c = captionFieldOf(f);
-            header << withoutTrailingBlanks(QString::fromLatin1(c ? c->start : f.caption ? f.caption : ""));
-            break;
-        }
-        case FieldKind::Reading:
-            header << QStringLiteral("Measurement %1").arg(f.row + 1);
-            break;
-        case FieldKind::Note: {
-            QString label = QString::fromLatin1(f.caption);
-            while (label.endsWith(QLatin1Char('.')) || label.endsWith(QLatin1Char(' ')))
-                label.chop(1);
-            header << label;
-            break;
-        }
-        case FieldKind::Time:
-            continue;
-        }
-        columns << f.field;
-    }
+    // The memory number and the time first, then every field in table order.
+    QByteArrayList row = {textCell(QStringLiteral("Memory")), textCell(QStringLiteral("TIME"))};
+    for (const CsvColumn &c : kCsvColumns)
+        if (c.value != CsvValue::None && c.field != Field::TimeDate)
+            row << textCell(QString::fromLatin1(c.name));
     for (int k = pos::AscanFirst; k <= pos::AscanDrawnLast; ++k)
-        header << QStringLiteral("A-scan %1").arg(k);
+        row << textCell(QStringLiteral("A-scan %1 [%]").arg(k));
     for (int k = 0; k <= pos::DacLast - pos::DacFirst; ++k)
-        header << QStringLiteral("DAC %1").arg(k);
+        row << textCell(QStringLiteral("DAC %1 [%]").arg(k));
 
     QByteArray out("\xEF\xBB\xBF");
     out.reserve(memories.size() * 3000 + 8000);
-    QByteArrayList row;
-    for (const QString &caption : header)
-        row << textCell(caption);
     appendRow(out, row);
     for (const ExportMemory &m : memories) {
         const SetupView view = decodeSetup(m.record);
+        const bool metric = view.text(Field::Unit).trimmed() == QLatin1String("METRIC");
         row = {m.number > 0 ? numberCell(m.number) : QByteArray(),
-               textCell(withoutTrailingBlanks(view.text(Field::TimeDate)))};
-        for (Field f : columns)
-            row << textCell(withoutTrailingBlanks(view.text(f)));
+               textCell(isoTime(m.record, view.text(Field::Clock) != mode::Off))};
+        for (const CsvColumn &c : kCsvColumns) {
+            if (c.value == CsvValue::None || c.field == Field::TimeDate)
+                continue;
+            const QString text = withoutTrailingBlanks(view.text(c.field));
+            if (c.value == CsvValue::Number && text.trimmed().isEmpty()) {
+                row << QByteArray();
+            } else if (const auto v = c.value == CsvValue::Number ? numberIn(c, text, metric) : std::nullopt) {
+                row << numberCell(*v);
+            } else {
+                row << textCell(text);
+            }
+        }
         for (int k = pos::AscanFirst; k <= pos::AscanDrawnLast; ++k)
             row << numberCell(m.record[size_t(k)]);
+        // The curve is kept in half-percent of screen height.
         for (int k = pos::DacFirst; k <= pos::DacLast; ++k)
-            row << numberCell(m.record[size_t(k)]);
+            row << numberCell(m.record[size_t(k)] / 2.0);
         appendRow(out, row);
     }
     return out;

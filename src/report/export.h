@@ -50,9 +50,11 @@ bool exportPdf(const QString &path, const QList<ExportMemory> &memories, const L
 
 // RFC 4180 CSV in UTF-8 (with a byte order mark so spreadsheet programs
 // take it as UTF-8), CRLF line ends, a header row, one row per memory:
-// memory number (empty for 0), time and date, every panel field under its caption as
-// shown, the measurement readings, the notes, the A-scan samples 0..249
-// and the DAC points 0..250. Trailing blanks of texts are removed.
+// memory number (empty for 0), the time as ISO 8601, every field under a
+// name of its own (a number in the unit its name gives where its text reads
+// as one, else the text as shown), the measurement readings, the notes, the
+// A-scan samples 0..249 and the DAC points 0..250 in percent of screen
+// height. Trailing blanks of texts are removed.
 QByteArray csvText(const QList<ExportMemory> &memories);
 bool exportCsv(const QString &path, const QList<ExportMemory> &memories, QString *error);
 

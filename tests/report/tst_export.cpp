@@ -299,6 +299,10 @@ void tst_export::csvReadsBackAsStored()
     initialiseStore(*store);
     for (int n : {1, 2, 3, 4, 5, 6, 200})
         (*store)[size_t(n - 1)] = sampleMemory(n);
+    Record &inches = (*store)[199];
+    setRecordText(inches, fieldInfo(Field::Unit).first, QStringLiteral("INCH   "));
+    setRecordText(inches, fieldInfo(Field::Range).first, QStringLiteral("3.94 IN"));
+    setRecordText(inches, fieldInfo(Field::Thickness).first, QStringLiteral("0.79   "));
     const QStringList notes = {QStringLiteral("  O'Neil, \"Big\" J"), QStringLiteral("A,B,,C"),
                                QStringLiteral(" \" "), QStringLiteral("trailing   ")};
     saveNotes((*store)[1], notes);
@@ -313,38 +317,38 @@ void tst_export::csvReadsBackAsStored()
     const QStringList &head = rows[0];
     for (const QStringList &row : rows)
         QCOMPARE(row.size(), head.size());
-    auto column = [&head](const QString &caption) { return head.indexOf(caption); };
-    QCOMPARE(head.mid(0, 4), (QStringList{"Memory", "Time and date", "ZERO", "RANGE"}));
-    QVERIFY(column(QStringLiteral("DAC caption")) >= 0 && column(QStringLiteral("SCALE NO")) >= 0);
-    auto trimmed = [](QString s) {
-        while (s.endsWith(QLatin1Char(' ')))
-            s.chop(1);
-        return s;
+    // Every column has a name of its own.
+    QCOMPARE(QSet<QString>(head.begin(), head.end()).size(), head.size());
+    QVERIFY(!head.contains(QString()));
+    auto cell = [&](int memory, const char *name) {
+        return rows[slots_.indexOf(memory - 1) + 1].value(head.indexOf(QString::fromLatin1(name)));
     };
-    for (int k = 0; k < slots_.size(); ++k) {
-        const QStringList &row = rows[k + 1];
-        const Record &r = (*store)[size_t(slots_[k])];
-        const SetupView view = decodeSetup(r);
-        QCOMPARE(row[0], QString::number(slots_[k] + 1));
-        QCOMPARE(row[1], trimmed(view.text(Field::TimeDate)));
-        QCOMPARE(row[column(QStringLiteral("GATE 1"))], trimmed(view.text(Field::Gate1)));
-        QCOMPARE(row[column(QStringLiteral("PRBFREQ"))], trimmed(view.text(Field::ProbeFrequency)));
-        QCOMPARE(row[column(QStringLiteral("DAC caption"))], trimmed(view.text(Field::DacCaption)));
-        QCOMPARE(row[column(QStringLiteral("DAC"))], trimmed(view.text(Field::Dac)));
-        QCOMPARE(row[column(QStringLiteral("Measurement 1"))], trimmed(view.text(Field::Reading1)));
-        for (int i = 0; i < 4; ++i)
-            QCOMPARE(row[column(QStringLiteral("Measurement 4")) + 1 + i],
-                     trimmed(noteText(r, pos::NotesFirst + 20 * i)));
-        for (int i = 0; i <= 249; ++i)
-            QCOMPARE(row[column(QStringLiteral("A-scan %1").arg(i))].toInt(), int(r[size_t(i)]));
-        for (int j = 0; j <= 250; ++j)
-            QCOMPARE(row[column(QStringLiteral("DAC %1").arg(j))].toInt(), int(r[size_t(pos::DacFirst + j)]));
-    }
-    const int firstNote = column(QStringLiteral("Measurement 4")) + 1;
+    // Typed values: numbers in the unit the name gives, the time as ISO
+    // 8601, texts as shown. Memory 2 is the forging setup taken at 13:34 on
+    // 3 January 2003; memory 3 has the clock off; memory 200 is in inches.
+    const struct
+    {
+        int memory;
+        const char *column;
+        const char *value;
+    } expected[] = {
+        {2, "Memory", "2"},           {2, "TIME", "2003-01-03T13:34"}, {2, "RANGE [mm]", "250"},
+        {2, "VEL [m/s]", "5920"},     {2, "GAIN [dB]", "36"},          {2, "PRBFREQ [MHz]", "4"},
+        {2, "GATE 1 START [%]", "20"}, {2, "GATE 2 START [%]", "55"},  {2, "THICK [mm]", "250"},
+        {2, "DAC CAPTION", "TCG"},    {2, "DAC", "ON"},                {2, "GATE 1", "ON"},
+        {2, "ATT-OBJ [dB]", "1.5"},   {2, "DAC 8 [%]", "95"},          {2, "MEASUREMENT 1", "SA 114.0"},
+        {3, "TIME", ""},              {3, "DELAY [mm]", "2.5"},        {3, "DGS STRT G1 [%]", "35"},
+        {200, "RANGE [mm]", "3.94 IN"}, {200, "THICK [mm]", "0.79"},   {200, "UNIT", "INCH"},
+    };
+    for (const auto &e : expected)
+        QCOMPARE(cell(e.memory, e.column), QString::fromLatin1(e.value));
+    for (int i = 0; i <= 249; ++i)
+        QCOMPARE(cell(4, QStringLiteral("A-scan %1 [%]").arg(i).toLatin1()).toInt(), int((*store)[3][size_t(i)]));
+    const int firstNote = head.indexOf(QStringLiteral("OPERATOR"));
     QCOMPARE(rows[2].mid(firstNote, 4),
              (QStringList{"  O'Neil, \"Big\" J", "A,B,,C", " \"", "trailing"}));
-    QCOMPARE(column(QStringLiteral("A-scan 250")), -1);
-    QCOMPARE(head.last(), QStringLiteral("DAC 250"));
+    QCOMPARE(head.indexOf(QStringLiteral("A-scan 250 [%]")), -1);
+    QCOMPARE(head.last(), QStringLiteral("DAC 250 [%]"));
 }
 
 // 1x is the main window's own picture; larger scales are redrawn, not
@@ -602,7 +606,7 @@ void tst_export::exportTheMemoryOnScreen()
     QCOMPARE(name, QStringLiteral("A-scan.csv"));
     QCOMPARE(rows.size(), 2);
     QCOMPARE(rows[1].value(0), QString());
-    QCOMPARE(rows[1].value(rows[0].indexOf(QStringLiteral("A-scan 13"))), QStringLiteral("100"));
+    QCOMPARE(rows[1].value(rows[0].indexOf(QStringLiteral("A-scan 13 [%]"))), QStringLiteral("100"));
 
     Record sent = sampleMemory(2);
     setRecordText(sent, fieldInfo(Field::ProbeName).first, QStringLiteral("=2+5*3"));
@@ -626,7 +630,7 @@ void tst_export::exportTheMemoryOnScreen()
     // The memory number and the samples stand as plain numbers.
     const QByteArray row = raw.split('\n').value(1);
     QVERIFY2(row.startsWith("2,"), row.left(20).constData());
-    QVERIFY(row.trimmed().endsWith("," + QByteArray::number(sent[pos::DacLast])));
+    QVERIFY(row.trimmed().endsWith("," + QByteArray::number(sent[pos::DacLast] / 2.0)));
 
     auto *status = p.main->findChild<QLabel *>(QStringLiteral("capturestatus"));
     for (int number : {0, 201}) {
