@@ -37,7 +37,7 @@ void rememberDirectory(const QString &file)
 // cancels.
 bool chooseMemories(const ReportContext &context, const QString &title, QList<ExportMemory> *memories)
 {
-    frmexportop op(title, context.window);
+    frmexportop op(title, context.browserHasSelection(), context.window);
     if (op.exec() != QDialog::Accepted)
         return false;
     const PrintChoice choice = op.choice();

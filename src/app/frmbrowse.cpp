@@ -11,6 +11,7 @@
 #include <QSortFilterProxyModel>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 using namespace vextrum;
 
@@ -37,7 +38,7 @@ frmbrowse::frmbrowse(MemoryStore &store, QWidget *parent)
     table_->setSortingEnabled(true);
     table_->sortByColumn(MemoryTable::Number, Qt::AscendingOrder);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    table_->setSelectionMode(QAbstractItemView::SingleSelection);
+    table_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->verticalHeader()->hide();
     table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
@@ -83,6 +84,15 @@ void frmbrowse::showRow(int row)
     if (!index.isValid())
         return;
     store_.show(proxy_->data(index, MemoryTable::SlotRole).toInt());
+}
+
+QList<int> frmbrowse::selectedSlots() const
+{
+    QList<int> slots_;
+    for (const QModelIndex &row : table_->selectionModel()->selectedRows())
+        slots_ << proxy_->data(row, MemoryTable::SlotRole).toInt();
+    std::sort(slots_.begin(), slots_.end());
+    return slots_;
 }
 
 void frmbrowse::filterTyped(const QString &text)

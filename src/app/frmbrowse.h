@@ -27,6 +27,9 @@ public:
     void refresh();
     // Shows the memory of a row of the table as it is sorted and filtered.
     void showRow(int row);
+    // The slots of the selected rows, ascending: what Print and the exports
+    // offer as "the memories selected in the browser".
+    QList<int> selectedSlots() const;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

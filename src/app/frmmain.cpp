@@ -114,7 +114,8 @@ frmmain::~frmmain() = default;
 ReportContext frmmain::reportContext()
 {
     return {session_.store(), print_, this, [this] { return selectedSlots(); },
-            [this] { return picascan_->image().copy(); }};
+            [this] { return picascan_->image().copy(); },
+            [this] { return browser_ ? browser_->selectedSlots() : QList<int>(); }};
 }
 
 void frmmain::buildMenus()

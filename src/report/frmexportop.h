@@ -11,7 +11,8 @@ class frmexportop : public QDialog
 {
     Q_OBJECT
 public:
-    explicit frmexportop(const QString &title, QWidget *parent = nullptr);
+    // `browser`: the Memory Browser's selection is offered too.
+    frmexportop(const QString &title, bool browser, QWidget *parent = nullptr);
     vextrum::PrintChoice choice() const;
 
 private:

@@ -20,11 +20,11 @@ frmprintop::frmprintop(const ReportContext &context, QWidget *parent)
     setWindowTitle(QStringLiteral("Print"));
     setWindowIcon(programIcon());
     setAttribute(Qt::WA_DeleteOnClose);
-    options_ = buildOptionFrame(this, QStringLiteral("Print Option"));
+    options_ = buildOptionFrame(this, QStringLiteral("Print Option"), context.browserHasSelection());
 
     cmdprint_ = new QPushButton(QStringLiteral("Print"), this);
     cmdprint_->setObjectName(QStringLiteral("cmdprint"));
-    cmdprint_->setGeometry(twipsRect(1080, 2520, 1335, 495));
+    cmdprint_->setGeometry(twipsRect(1080, options_.below(2520), 1335, 495));
     connect(cmdprint_, &QPushButton::clicked, this, &frmprintop::cmdprint_Click);
 }
 

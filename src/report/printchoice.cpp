@@ -6,11 +6,14 @@
 
 namespace vextrum {
 
-QList<int> memoriesToPrint(PrintChoice choice, const QList<int> &captured, const QList<int> &selected)
+QList<int> memoriesToPrint(PrintChoice choice, const QList<int> &captured, const QList<int> &selected,
+                           const QList<int> &inBrowser)
 {
     QList<int> chosen;
     if (choice == PrintChoice::Selected)
         chosen = selected;
+    else if (choice == PrintChoice::Browser)
+        chosen = inBrowser;
     else if (choice == PrintChoice::All)
         chosen = captured;
     std::sort(chosen.begin(), chosen.end());

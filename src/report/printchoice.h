@@ -10,6 +10,7 @@ enum class PrintChoice {
     Single,   // the memory on screen, as it is shown
     Selected, // every selected list entry
     All,      // every captured memory
+    Browser,  // every memory selected in the Memory Browser
 };
 
 // The store slots a run prints one after the other, in list order (which
@@ -17,6 +18,7 @@ enum class PrintChoice {
 // and the slots whose list entries are selected. Single and None give
 // none: Single prints the screen as it stands without showing a stored
 // memory.
-QList<int> memoriesToPrint(PrintChoice choice, const QList<int> &captured, const QList<int> &selected);
+QList<int> memoriesToPrint(PrintChoice choice, const QList<int> &captured, const QList<int> &selected,
+                           const QList<int> &inBrowser = {});
 
 } // namespace vextrum

@@ -24,6 +24,10 @@ struct ReportContext
     QWidget *window;                          // the main window: parent of messages
     std::function<QList<int>()> selected;     // slots of the selected list entries, ascending
     std::function<QImage()> screenPicture;    // the A-scan picture as on screen
+    std::function<QList<int>()> inBrowser;    // slots selected in the Memory Browser, ascending; may be empty
+
+    // Whether the Memory Browser has a selection to offer.
+    bool browserHasSelection() const { return inBrowser && !inBrowser().isEmpty(); }
 
     // The memory on screen as shown: panel, readings, notes as typed, picture.
     ReportInputs screen() const;

@@ -2,6 +2,7 @@
 // files and failure messages, a real page printed to PDF and rendered
 // back, the print option window's runs and the printer set-up.
 #include "app/fonts.h"
+#include "app/frmbrowse.h"
 #include "common/program.h"
 #include "display/ascan.h"
 #include "display/picturebox.h"
@@ -23,6 +24,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStandardPaths>
+#include <QTableView>
 #include <QTimer>
 #include <QtTest>
 
@@ -156,6 +158,7 @@ private slots:
     void printRuns_data();
     void printRuns();
     void runWithoutPrinterSaysSoOnce();
+    void memoriesSelectedInTheBrowser();
     void printerSetup();
 };
 
@@ -454,6 +457,40 @@ void tst_printing::runWithoutPrinterSaysSoOnce()
              QStringLiteral("Nothing printed: no printer is available. Choose \"Print to File (PDF)\" under File, "
                             "PrintSetup."));
     QCOMPARE(tempFilesLeft(), QStringList());
+}
+
+// Memories 3 and 5 picked in the Memory Browser (a click and a
+// control-click) are what File, Print offers and prints as "the memories
+// selected in the browser"; without a selection there it is not offered.
+void tst_printing::memoriesSelectedInTheBrowser()
+{
+    Program p;
+    for (int memory : {2, 3, 4, 5})
+        p.m->file(memory - 1, sampleMemory(memory));
+    QAction *print = p.main->findChild<QAction *>(QStringLiteral("mnuprint"));
+    print->trigger();
+    QVERIFY(!p.main->findChild<frmprintop *>()->findChild<QRadioButton *>(QStringLiteral("opbrowser")));
+    p.main->findChild<frmprintop *>()->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    p.main->findChild<QAction *>(QStringLiteral("mnubrowser"))->trigger();
+    QTableView *table = p.main->findChild<frmbrowse *>()->table();
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      table->visualRect(table->model()->index(2, 0)).center());
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      table->visualRect(table->model()->index(4, 0)).center());
+    const QString pdf = p.dir.file(QStringLiteral("browser.pdf"));
+    p.main->printSettings().printer().setOutputFormat(QPrinter::PdfFormat);
+    p.main->printSettings().printer().setOutputFileName(pdf);
+    print->trigger();
+    auto *w = p.main->findChild<frmprintop *>();
+    Reports reports;
+    reports.attach(p, *w);
+    click(*w, "opbrowser");
+    click(*w, "cmdprint");
+    QCOMPARE(reports.printed, (QList<int>{2, 4}));
+    QCOMPARE(pdfPages(pdf), 2);
+    QVERIFY(p.log.messages.isEmpty());
 }
 
 // Cancelling changes nothing; "Print to File (PDF)" confirmed with the
