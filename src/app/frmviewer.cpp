@@ -132,10 +132,15 @@ void frmviewer::showReadout(const Readout &r)
 void frmviewer::showPeaks()
 {
     const AscanPlot &plot = scope_->plot();
-    QStringList lines;
-    for (const GatePeak &p : plot.gatePeaks())
+    QStringList lines, why;
+    for (const GatePeak &p : plot.gatePeaks()) {
         lines << peakText(p, plot.hasScale(), plot.readoutDecimals());
+        if (p.found && !peakWhy(p).isEmpty())
+            why << peakWhy(p);
+    }
     peaks_->setText(lines.isEmpty() ? QStringLiteral("No gate drawn") : lines.join(QLatin1Char('\n')));
+    // What shows as "-", and why.
+    peaks_->setToolTip(why.join(QLatin1Char('\n')));
     const int d = plot.pathDecimals();
     zoom_->setText(!plot.zoomed() ? QStringLiteral("Drag across the picture to zoom.")
                    : plot.hasScale()

@@ -1,6 +1,8 @@
 #include "app/viewwindow.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QSettings>
 #include <QShortcut>
 
@@ -27,8 +29,14 @@ ViewWindow::ViewWindow(const char *name, const QString &title, QWidget *parent) 
 
 void ViewWindow::restoreSize(QSize fallback)
 {
-    const QSize size = settings().value(key(this), fallback).toSize();
-    resize(size.isValid() ? size.expandedTo(minimumSizeHint()) : fallback);
+    QSize size = settings().value(key(this), fallback).toSize();
+    size = size.isValid() ? size.expandedTo(minimumSizeHint()) : fallback;
+    // Only as large as the screen it opens on: a size kept on a larger
+    // monitor would put the window's edges out of reach.
+    const QScreen *on = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
+    if (on)
+        size = size.boundedTo(on->availableGeometry().size());
+    resize(size);
 }
 
 void ViewWindow::escape()

@@ -20,12 +20,12 @@ std::unique_ptr<Canvas> makeAscanCanvas(QPainter *target)
     return c;
 }
 
-void drawPattern(Surface &surface, const Record &record)
+void drawPattern(Surface &surface, const Record &record, const QColor &trace)
 {
     surface.clear();
     surface.setDrawWidth(2);
     drawBaseline(surface);
-    drawTrace(surface, record);
+    drawTrace(surface, record, trace);
     drawGraticule(surface);
 }
 
@@ -70,10 +70,10 @@ GateLine gateLine(QStringView start, QStringView end, QStringView level)
     return {x1, x1 + ascan::kGateScale * readNumber(end), ascan::kBaselineY - 2 * readNumber(level)};
 }
 
-void drawGateLine(Surface &surface, QStringView start, QStringView end, QStringView level)
+void drawGateLine(Surface &surface, QStringView start, QStringView end, QStringView level, const QColor &colour)
 {
     const GateLine g = gateLine(start, end, level);
-    surface.line(g.x1, g.y, g.x2, g.y, kGreen);
+    surface.line(g.x1, g.y, g.x2, g.y, colour);
 }
 
 QString formatLabel(double value)

@@ -24,7 +24,7 @@ QSize imageSize(); // the inner area in pixels
 } // namespace ascan
 
 // Clear, baseline, trace from samples 0..249, graticule and ticks.
-void drawPattern(Surface &surface, const Record &record);
+void drawPattern(Surface &surface, const Record &record, const QColor &trace = kGreen);
 
 // The parts of the pattern, in its drawing order.
 void drawBaseline(Surface &surface);
@@ -33,7 +33,8 @@ void drawTrace(Surface &surface, const Record &record, const QColor &colour = kG
 void drawGraticule(Surface &surface); // dotted rows, columns and ticks
 
 // Gate line from the START, END and LEVEL texts; END is added to START.
-void drawGateLine(Surface &surface, QStringView start, QStringView end, QStringView level);
+void drawGateLine(Surface &surface, QStringView start, QStringView end, QStringView level,
+                  const QColor &colour = kGreen);
 // Where that line runs, in logical units.
 struct GateLine
 {

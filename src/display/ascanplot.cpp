@@ -115,6 +115,30 @@ Readout AscanPlot::readoutAt(QPointF pixel) const
     return r;
 }
 
+// The echo against the DAC curve at its own column: sample k stands at
+// x = k + 1, where curve point k + 1 (in half-percent) stands.
+Measure AscanPlot::dacRatio(const GatePeak &p) const
+{
+    Measure m;
+    if (!view_.overlays.contains(Overlay::DacCurve)) {
+        m.why = QStringLiteral("No DAC curve in this memory (DAC and DGS off)");
+        return m;
+    }
+    const int j = p.sample + 1;
+    const double curve = record_[std::size_t(pos::DacFirst + j)] / 2.0;
+    if (curve <= 0) {
+        m.why = QStringLiteral("The DAC curve has no value at this echo");
+        return m;
+    }
+    if (p.amplitude <= 0) {
+        m.why = QStringLiteral("No echo above the baseline");
+        return m;
+    }
+    m.known = true;
+    m.value = 20 * std::log10(p.amplitude / curve);
+    return m;
+}
+
 void AscanPlot::findPeaks()
 {
     peaks_.clear();
@@ -133,6 +157,14 @@ void AscanPlot::findPeaks()
             }
         }
         p.path = pathAt(p.sample + plot::kFirstColumn);
+        if (!hasScale()) {
+            const QString why = QStringLiteral("No RANGE in this memory to measure with");
+            p.place.depth.why = p.place.surface.why = p.place.leg.why = why;
+        } else {
+            p.place = echoPlace(p.path, readNumber(view_.text(Field::Angle)), readNumber(view_.text(Field::XOffset)),
+                                readNumber(view_.text(Field::Thickness)));
+        }
+        p.toDac = dacRatio(p);
         peaks_.append(p);
     };
     for (Overlay o : view_.overlays)
@@ -147,9 +179,43 @@ bool AscanPlot::zoomToPixels(double a, double b)
     double hi = std::min(logicalX(std::max(a, b)), plot::kLastColumn);
     if (hi - lo < plot::kMinZoomUnits * (z1_ - z0_) / plot::kColumnsSpan || hi - lo < 0.5)
         return false;
+    if (hasScale() && range_ > 0)
+        roundZoom(lo, hi);
     z0_ = lo;
     z1_ = hi;
     return true;
+}
+
+// Widens [lo, hi] (logical columns) so that its ten divisions fall on round
+// sound paths: a step of 1, 2, 2.5 or 5 times a power of ten, the edges on
+// multiples of it, inside the memory's whole range where that allows.
+void AscanPlot::roundZoom(double &lo, double &hi) const
+{
+    const double start = delay_, end = delay_ + range_;
+    const double p0 = pathAt(lo), p1 = pathAt(hi);
+    const double mantissas[] = {1, 2, 2.5, 5};
+    double step = 0;
+    double a = 0;
+    for (double power = std::pow(10.0, std::floor(std::log10((p1 - p0) / plot::kDivisions))); step == 0; power *= 10)
+        for (double m : mantissas) {
+            a = std::floor(p0 / (m * power) + 1e-9) * m * power;
+            if (a + plot::kDivisions * m * power >= p1 - 1e-9) {
+                step = m * power;
+                break;
+            }
+        }
+    double b = a + plot::kDivisions * step;
+    if (b - a >= end - start)
+        return; // as wide as the whole range: leave the drag as it was
+    if (b > end) {
+        a -= std::ceil((b - end) / step - 1e-9) * step;
+        b = a + plot::kDivisions * step;
+    }
+    if (a < start)
+        return;
+    auto column = [this](double path) { return plot::kFirstColumn + (path - delay_) * plot::kColumnsSpan / range_; };
+    lo = column(a);
+    hi = column(b);
 }
 
 void AscanPlot::showWholeRange()
@@ -213,7 +279,8 @@ void AscanPlot::paint(QPainter &p) const
 
     drawBaseline(screen);
     p.setClipRect(clip);
-    drawTrace(content, record_);
+    const PictureColours &colours = measuringColours();
+    drawTrace(content, record_, colours.trace);
     if (compare_) {
         // The other memory on this one's sound-path axis, so an echo of
         // either stands at its own depth whatever their ranges and delays;
@@ -233,7 +300,7 @@ void AscanPlot::paint(QPainter &p) const
     p.setClipping(false);
     drawGraticule(screen);
     p.setClipRect(clip);
-    drawOverlays(content, record_, view_);
+    drawOverlays(content, record_, view_, colours);
     p.setClipping(false);
 
     // Labels: sound path at every column, amplitude at every row.
@@ -255,23 +322,57 @@ void AscanPlot::paint(QPainter &p) const
     const QString axis = hasScale() ? QStringLiteral("Sound path (mm)") : QStringLiteral("No range in this memory");
     p.drawText(QPointF(plot_.right() - fm.horizontalAdvance(axis), labelTop + fm.height() + fm.ascent() + 2), axis);
 
-    if (compare_) {
-        const double sw = 2.5 * fontPixels_;
-        const double w = sw + 12 + std::max(fm.horizontalAdvance(name_), fm.horizontalAdvance(compareName_)) + 8;
-        const double h = 2 * fm.height() + 8;
-        const QRectF box(plot_.right() - w - 4, plot_.top() + 4, w, h);
-        p.fillRect(box, Qt::white);
-        p.setPen(QPen(kBlack, 1));
-        p.drawRect(box);
-        const QList<QPair<QColor, QString>> rows{{kGreen, name_}, {kCompareColour, compareName_}};
-        for (int i = 0; i < 2; ++i) {
-            const double y = box.top() + 4 + i * fm.height();
-            p.fillRect(QRectF(box.left() + 6, y + fm.height() / 2 - 1, sw, 2), rows[i].first);
-            p.setPen(kBlack);
-            p.drawText(QPointF(box.left() + 6 + sw + 6, y + fm.ascent()), rows[i].second);
-        }
+    // The legend: what each colour is.
+    QList<std::pair<QColor, QString>> rows = legendRows(view_, colours);
+    rows.front().second = name_;
+    if (compare_)
+        rows.append({kCompareColour, compareName_});
+    const double sw = 2.5 * fontPixels_;
+    double textWidth = 0;
+    for (const auto &row : rows)
+        textWidth = std::max(textWidth, fm.horizontalAdvance(row.second));
+    const double w = sw + 12 + textWidth + 8;
+    const double h = rows.size() * fm.height() + 8;
+    const QRectF box(plot_.right() - w - 4, plot_.top() + 4, w, h);
+    p.fillRect(box, Qt::white);
+    p.setPen(QPen(kBlack, 1));
+    p.drawRect(box);
+    for (int i = 0; i < rows.size(); ++i) {
+        const double y = box.top() + 4 + i * fm.height();
+        p.fillRect(QRectF(box.left() + 6, y + fm.height() / 2 - 1, sw, 2), rows[i].first);
+        p.setPen(kBlack);
+        p.drawText(QPointF(box.left() + 6 + sw + 6, y + fm.ascent()), rows[i].second);
     }
     p.restore();
+}
+
+EchoPlace echoPlace(double path, double angle, double xOffset, double thickness)
+{
+    EchoPlace e;
+    constexpr double kPi = 3.14159265358979323846;
+    if (angle < 0 || angle >= 90) {
+        e.depth.why = e.surface.why = e.leg.why = QStringLiteral("The ANGLE is no probe angle");
+        return e;
+    }
+    const double down = path * std::cos(angle * kPi / 180);
+    if (angle == 0) {
+        e.depth = {true, path, {}};
+        e.surface.why = e.leg.why = QStringLiteral("A straight-beam probe: the echo lies under it");
+        return e;
+    }
+    e.surface = {true, path * std::sin(angle * kPi / 180) - xOffset, {}};
+    if (thickness <= 0) {
+        e.depth = {true, down, {}};
+        e.leg.why = QStringLiteral("No THICK in this memory: the depth is not folded at the walls");
+        return e;
+    }
+    // Leg n runs from depth (n - 1)·T to n·T below the surface, going down
+    // on odd legs and back up on even ones.
+    const int leg = std::max(1, int(std::ceil(down / thickness - 1e-9)));
+    const double into = down - (leg - 1) * thickness;
+    e.leg = {true, double(leg), {}};
+    e.depth = {true, leg % 2 == 1 ? into : thickness - into, {}};
+    return e;
 }
 
 QString memoryName(const Record &record, const QString &fallback)
@@ -313,7 +414,27 @@ QString peakText(const GatePeak &p, bool hasPath, int decimals)
     QString s = gate + QStringLiteral("%1 %").arg(p.amplitude);
     if (hasPath)
         s += QStringLiteral(" at ") + fixed(p.path, decimals) + QStringLiteral(" mm");
-    return s + QStringLiteral(" (sample %1)").arg(p.sample);
+    s += QStringLiteral(" (sample %1)").arg(p.sample);
+    auto value = [](const Measure &m, const QString &shown) { return m.known ? shown : QStringLiteral("-"); };
+    s += QStringLiteral("\n  depth ") + value(p.place.depth, fixed(p.place.depth.value, decimals) + QStringLiteral(" mm"))
+         + QStringLiteral(", surface ")
+         + value(p.place.surface, fixed(p.place.surface.value, decimals) + QStringLiteral(" mm"))
+         + QStringLiteral(", leg ") + value(p.place.leg, QString::number(int(p.place.leg.value)))
+         + QStringLiteral("\n  to DAC ")
+         + value(p.toDac, (p.toDac.value >= 0 ? QStringLiteral("+") : QString()) + fixed(p.toDac.value, 1)
+                              + QStringLiteral(" dB"));
+    return s;
+}
+
+QString peakWhy(const GatePeak &p)
+{
+    QStringList why;
+    const std::pair<const char *, const Measure *> parts[] = {
+        {"depth", &p.place.depth}, {"surface", &p.place.surface}, {"leg", &p.place.leg}, {"to DAC", &p.toDac}};
+    for (const auto &[name, m] : parts)
+        if (!m->known && !m->why.isEmpty())
+            why << QStringLiteral("Gate %1 %2: %3").arg(p.gate).arg(QLatin1String(name), m->why);
+    return why.join(QLatin1Char('\n'));
 }
 
 } // namespace vextrum

@@ -21,7 +21,7 @@ class QPainter;
 
 namespace vextrum {
 
-const QColor kCompareColour(255, 0, 0);
+const QColor kCompareColour(200, 0, 200); // apart from the measuring colours
 
 namespace plot {
 // The ten divisions of the screen run from column x = 1 (sound path =
@@ -44,6 +44,24 @@ struct Readout
     int sampleAmplitude = 0;       // its value, %
 };
 
+// A value measured on an echo, or why it cannot be.
+struct Measure
+{
+    bool known = false;
+    double value = 0;
+    QString why; // when not known: the reason, for a tooltip
+};
+
+// Where an echo at sound path `path` (mm) lies, from the probe's ANGLE
+// (degrees), X-OFF (mm from the probe index to its front) and the object's
+// THICK (mm): depth, surface distance from the probe's front and the leg,
+// the depth folded back at each wall for a skip.
+struct EchoPlace
+{
+    Measure depth, surface, leg;
+};
+EchoPlace echoPlace(double path, double angle, double xOffset, double thickness);
+
 // The highest echo inside a drawn gate (the first of equal highest).
 struct GatePeak
 {
@@ -52,6 +70,8 @@ struct GatePeak
     int sample = 0;
     double path = 0;      // mm
     int amplitude = 0;    // %
+    EchoPlace place;
+    Measure toDac;        // dB over (+) or under (-) the DAC curve there
 };
 
 struct DivisionLabel
@@ -93,8 +113,9 @@ public:
     Readout readoutAt(QPointF pixel) const;
     const QList<GatePeak> &gatePeaks() const { return peaks_; }
 
-    // Zoom to the sound-path range between two pixel columns; false (and
-    // nothing changes) for a drag narrower than about one percent.
+    // Zoom to the sound-path range between two pixel columns, widened so
+    // its divisions fall on round values; false (and nothing changes) for
+    // a drag narrower than about one percent.
     bool zoomToPixels(double a, double b);
     void showWholeRange();
     bool zoomed() const { return z0_ != plot::kFirstColumn || z1_ != plot::kLastColumn; }
@@ -112,6 +133,8 @@ public:
 
 private:
     void findPeaks();
+    Measure dacRatio(const GatePeak &p) const;
+    void roundZoom(double &lo, double &hi) const;
     void layout();
 
     Record record_{};
@@ -135,5 +158,7 @@ QString memoryName(const Record &record, const QString &fallback);
 QString pointerText(const Readout &r, int decimals);
 QString sampleText(const Readout &r, int decimals);
 QString peakText(const GatePeak &p, bool hasPath, int decimals);
+// Why the values shown as "-" for a peak are not known, a line each.
+QString peakWhy(const GatePeak &p);
 
 } // namespace vextrum

@@ -2,7 +2,7 @@
 
 namespace vextrum {
 
-void drawCurvePass(Surface &surface, const Record &record, double divisor)
+void drawCurvePass(Surface &surface, const Record &record, double divisor, const QColor &colour)
 {
     double x = 0;
     bool connected = false;
@@ -15,7 +15,7 @@ void drawCurvePass(Surface &surface, const Record &record, double divisor)
         if (y > 208)
             connected = false;
         if (connected)
-            surface.lineTo(x, y, kGreen);
+            surface.lineTo(x, y, colour);
         if (y <= 208) {
             surface.moveTo(x, y);
             connected = true;
@@ -24,17 +24,17 @@ void drawCurvePass(Surface &surface, const Record &record, double divisor)
     }
 }
 
-void drawDacCurve(Surface &surface, const Record &record)
+void drawDacCurve(Surface &surface, const Record &record, const QColor &colour)
 {
     surface.setDrawWidth(2);
-    drawCurvePass(surface, record, 1);
+    drawCurvePass(surface, record, 1, colour);
 }
 
-void drawDac614Curves(Surface &surface, const Record &record)
+void drawDac614Curves(Surface &surface, const Record &record, const QColor &colour)
 {
     surface.setDrawWidth(2);
-    drawCurvePass(surface, record, 2);
-    drawCurvePass(surface, record, 5);
+    drawCurvePass(surface, record, 2, colour);
+    drawCurvePass(surface, record, 5, colour);
 }
 
 } // namespace vextrum

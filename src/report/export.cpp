@@ -421,7 +421,9 @@ QImage ascanPicture(const Record &record, int scale)
     p.setRenderHint(QPainter::TextAntialiasing, false);
     p.scale(scale, scale);
     const auto canvas = makeAscanCanvas(&p);
-    drawMemoryPicture(*canvas, record, decodeSetup(record));
+    const SetupView view = decodeSetup(record);
+    drawMemoryPicture(*canvas, record, view, measuringColours());
+    drawLegend(*canvas, view, measuringColours());
     p.end();
     return image;
 }
@@ -453,7 +455,9 @@ bool exportSvg(const QString &path, const Record &record, QString *error)
         svg.setTitle(QStringLiteral("A-scan"));
         QPainter p(&svg);
         const auto canvas = makeAscanCanvas(&p);
-        drawMemoryPicture(*canvas, record, decodeSetup(record));
+        const SetupView view = decodeSetup(record);
+        drawMemoryPicture(*canvas, record, view, measuringColours());
+        drawLegend(*canvas, view, measuringColours());
     }
     return commit(file, error);
 }

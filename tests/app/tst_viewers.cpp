@@ -4,6 +4,7 @@
 // compare and copy.
 #include "app/frmbrowse.h"
 #include "app/frmviewer.h"
+#include "display/memorypicture.h"
 #include "common/program.h"
 #include "display/ascanscope.h"
 #include "display/memorytable.h"
@@ -21,6 +22,7 @@
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTableView>
+#include <QScreen>
 #include <QtTest>
 
 using namespace vextrum;
@@ -197,11 +199,18 @@ void tst_viewers::browserSortsFiltersAndShows()
     QCOMPARE(p.main->box("txtopname")->text().trimmed(), QStringLiteral("ZED"));
 
     // Esc closes; the size is kept for the next time.
-    b->resize(820, 470);
+    b->resize(760, 470);
     QTest::keyClick(t, Qt::Key_Escape);
     QTRY_VERIFY(!p.main->findChild<frmbrowse *>());
     b = fromMenu<frmbrowse>(p, "mnubrowser");
-    QCOMPARE(b->size(), QSize(820, 470));
+    QCOMPARE(b->size(), QSize(760, 470));
+    // A size kept on a larger screen comes back only as large as this one.
+    b->resize(5000, 3000);
+    b->close();
+    QTRY_VERIFY(!p.main->findChild<frmbrowse *>());
+    b = fromMenu<frmbrowse>(p, "mnubrowser");
+    const QSize screen = b->screen()->availableGeometry().size();
+    QVERIFY(b->width() <= screen.width() && b->height() <= screen.height());
 }
 
 void tst_viewers::browserFollowsRecaptureReceiveAndItsOwnShow()
@@ -264,7 +273,7 @@ void tst_viewers::viewerFollowsMeasuresZoomsComparesCopies()
         QTRY_COMPARE(s->plot().size(), s->size());
         const QImage g = s->grab().toImage();
         QCOMPARE(g.size(), s->size());
-        QCOMPARE(g.pixelColor(at(s, 1.5, 45)), kGreen);        // the trace
+        QCOMPARE(g.pixelColor(at(s, 1.5, 45)), measuringColours().trace); // the trace
         QCOMPARE(g.pixelColor(at(s, 1.5, 75)), kWhite);        // nothing above it
         QCOMPARE(g.pixelColor(at(s, 5, 97.5)), kBlack);        // a column's dot
         QCOMPARE(g.pixelColor(at(s, 1.5, 0)), kBlack);         // the baseline
@@ -285,8 +294,12 @@ void tst_viewers::viewerFollowsMeasuresZoomsComparesCopies()
         QCOMPARE(v->findChild<QLabel *>(QStringLiteral("labsample"))->text(),
                  QStringLiteral("Sample 125: 50.0 mm, 45 %"));
     }
-    QCOMPARE(v->findChild<QLabel *>(QStringLiteral("labpeaks"))->text(),
-             QStringLiteral("Gate 1: 45 % at 29.6 mm (sample 74)"));
+    // A 60 degree probe, X-OFF 12, THICK 20: 29.6 mm of sound path lie
+    // 29.6 cos 60 = 14.8 mm deep, 29.6 sin 60 - 12 = 13.6 mm from the front.
+    const QString peaks = v->findChild<QLabel *>(QStringLiteral("labpeaks"))->text();
+    QVERIFY2(peaks.startsWith(QStringLiteral("Gate 1: 45 % at 29.6 mm (sample 74)\n  depth 14.8 mm, surface 13.6 mm, "
+                                             "leg 1\n  to DAC ")),
+             qPrintable(peaks));
 
     // Drag from column 2 to column 4: the readout stays true in the zoom.
     QTest::mousePress(s, Qt::LeftButton, {}, at(s, 2, 50));
@@ -310,7 +323,7 @@ void tst_viewers::viewerFollowsMeasuresZoomsComparesCopies()
     QCOMPARE(s->plot().compareName(), QStringLiteral("Mem 15"));
     const QImage g = s->grab().toImage();
     QCOMPARE(g.pixelColor(at(s, 1.5, 70)), kCompareColour);
-    QCOMPARE(g.pixelColor(at(s, 1.5, 45)), kGreen);
+    QCOMPARE(g.pixelColor(at(s, 1.5, 45)), measuringColours().trace);
 
     // Copy puts the picture as shown on the clipboard.
     QTest::mouseClick(v->findChild<QPushButton *>(QStringLiteral("cmdcopy")), Qt::LeftButton);

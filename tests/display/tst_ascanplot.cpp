@@ -4,6 +4,8 @@
 
 #include <QPainter>
 #include <QtTest>
+#include <cmath>
+#include <tuple>
 
 using namespace vextrum;
 
@@ -46,6 +48,9 @@ private slots:
     void gatePeaks();
     void zoomKeepsReadoutRight();
     void comparedTraceInItsColour();
+    void echoPlaces_data();
+    void echoPlaces();
+    void echoAgainstDac();
 };
 
 void tst_ascanplot::readout_data()
@@ -122,7 +127,7 @@ void tst_ascanplot::gatePeaks()
     QCOMPARE(p[1].gate, 2);
     QCOMPARE(p[1].sample, 120);
     QCOMPARE(p[1].amplitude, 90);
-    QCOMPARE(peakText(p[1], true, 1), QStringLiteral("Gate 2: 90 % at 48.0 mm (sample 120)"));
+    QVERIFY(peakText(p[1], true, 1).startsWith(QStringLiteral("Gate 2: 90 % at 48.0 mm (sample 120)\n")));
     // Only drawn gates count: "DAC -6 " draws no gate 1 line.
     p = gates("DAC -6 ", "ON     ");
     QCOMPARE(p.size(), 1);
@@ -140,7 +145,8 @@ void tst_ascanplot::zoomKeepsReadoutRight()
     // Drag from column 2 to column 4 (right to left works the same).
     QVERIFY(plot.zoomToPixels(at(plot, 4, 0).x(), at(plot, 2, 0).x()));
     QVERIFY(plot.zoomed());
-    const double lo = 2.5 + 12 * 0.2, hi = 2.5 + 12 * 0.4;
+    // 4.9 to 7.3 mm, widened to ten round divisions of 0.5 mm.
+    const double lo = 4.5, hi = 9.5;
     QCOMPARE(plot.readoutAt(at(plot, 0, 10)).path, lo);
     QCOMPARE(plot.readoutAt(at(plot, 10, 10)).path, hi);
     QCOMPARE(plot.readoutAt(at(plot, 5, 10)).path, (lo + hi) / 2);
@@ -148,14 +154,16 @@ void tst_ascanplot::zoomKeepsReadoutRight()
     QCOMPARE(o.sample, 60);
     QCOMPARE(o.sampleAmplitude, 71);
     QCOMPARE(o.samplePath, 2.5 + 12.0 * 60 / 250);
-    QCOMPARE(plot.divisionLabels().first().text, QStringLiteral("4.90"));
-    QCOMPARE(plot.divisionLabels().last().text, QStringLiteral("7.30"));
+    QStringList labels;
+    for (const DivisionLabel &l : plot.divisionLabels())
+        labels << l.text;
+    QCOMPARE(labels, (QStringList{"4.5", "5.0", "5.5", "6.0", "6.5", "7.0", "7.5", "8.0", "8.5", "9.0", "9.5"}));
     // Sample 60 is drawn at its zoomed place.
     QImage image(plot.size(), QImage::Format_RGB32);
     QPainter painter(&image);
     plot.paint(painter);
     painter.end();
-    QCOMPARE(image.pixelColor(QPointF(plot.pixelX(61), plot.pixelY(68)).toPoint()), kGreen);
+    QCOMPARE(image.pixelColor(QPointF(plot.pixelX(61), plot.pixelY(68)).toPoint()), measuringColours().trace);
 
     plot.showWholeRange();
     QVERIFY(!plot.zoomed());
@@ -180,7 +188,7 @@ void tst_ascanplot::comparedTraceInItsColour()
     painter.end();
     const QPoint mid = QPointF(plot.pixelX(100), plot.pixelY(110)).toPoint();
     QCOMPARE(image.pixelColor(mid), kCompareColour);
-    QCOMPARE(image.pixelColor(QPointF(plot.pixelX(102), plot.pixelY(210)).toPoint()), kGreen); // shown trace
+    QCOMPARE(image.pixelColor(QPointF(plot.pixelX(102), plot.pixelY(210)).toPoint()), measuringColours().trace); // shown trace
     // The legend: a swatch of each colour near the top right corner.
     auto swatches = [&image, &plot](const QColor &c) {
         int n = 0;
@@ -190,7 +198,7 @@ void tst_ascanplot::comparedTraceInItsColour()
                 n += image.pixelColor(x, y) == c;
         return n;
     };
-    QVERIFY(swatches(kGreen) > 10);
+    QVERIFY(swatches(measuringColours().trace) > 10);
     QVERIFY(swatches(kCompareColour) > 10);
 
     // A memory of another range and delay is drawn on the shown one's
@@ -212,6 +220,74 @@ void tst_ascanplot::comparedTraceInItsColour()
     };
     QVERIFY(redNear(113.5) > 0);
     QCOMPARE(redNear(101), 0);
+}
+
+// Worked by hand from the probe's geometry: depth s·cos θ, surface distance
+// s·sin θ − X-OFF, leg n while the depth is below (n − 1)·T, folded back up
+// on even legs. -1 stands for "-".
+void tst_ascanplot::echoPlaces_data()
+{
+    QTest::addColumn<double>("angle");
+    QTest::addColumn<double>("xOffset");
+    QTest::addColumn<double>("thick");
+    QTest::addColumn<double>("path");
+    QTest::addColumn<double>("depth");
+    QTest::addColumn<double>("surface");
+    QTest::addColumn<int>("leg");
+    QTest::newRow("0 deg") << 0.0 << 10.0 << 20.0 << 50.0 << 50.0 << -1.0 << -1;
+    QTest::newRow("45 deg, first leg") << 45.0 << 10.0 << 100.0 << 100.0 << 70.71 << 60.71 << 1;
+    QTest::newRow("45 deg, skip") << 45.0 << 10.0 << 50.0 << 100.0 << 29.29 << 60.71 << 2;
+    QTest::newRow("70 deg, first leg") << 70.0 << 0.0 << 20.0 << 50.0 << 17.10 << 46.98 << 1;
+    QTest::newRow("70 deg, skip") << 70.0 << 0.0 << 20.0 << 100.0 << 5.80 << 93.97 << 2;
+    QTest::newRow("70 deg, third leg") << 70.0 << 5.0 << 10.0 << 60.0 << 0.52 << 51.38 << 3;
+    QTest::newRow("60 deg, no THICK") << 60.0 << 0.0 << 0.0 << 100.0 << 50.0 << 86.60 << -1;
+}
+
+void tst_ascanplot::echoPlaces()
+{
+    QFETCH(double, angle);
+    QFETCH(double, xOffset);
+    QFETCH(double, thick);
+    QFETCH(double, path);
+    QFETCH(double, depth);
+    QFETCH(double, surface);
+    QFETCH(int, leg);
+    const EchoPlace e = echoPlace(path, angle, xOffset, thick);
+    QVERIFY(e.depth.known);
+    QVERIFY(std::abs(e.depth.value - depth) < 0.01);
+    QCOMPARE(e.surface.known, surface >= 0);
+    if (surface >= 0)
+        QVERIFY(std::abs(e.surface.value - surface) < 0.01);
+    else
+        QVERIFY(!e.surface.why.isEmpty());
+    QCOMPARE(e.leg.known, leg > 0);
+    if (leg > 0)
+        QCOMPARE(int(e.leg.value), leg);
+    else
+        QVERIFY(!e.leg.why.isEmpty());
+}
+
+// The gate's highest echo against the DAC curve point at its own column:
+// 80 % over a curve at 40 % is +6.0 dB, 20 % is -6.0 dB; no curve, "-".
+void tst_ascanplot::echoAgainstDac()
+{
+    for (const auto &[echo, dac, shown] : {std::tuple{80, "ON     ", "to DAC +6.0 dB"},
+                                           std::tuple{20, "ON     ", "to DAC -6.0 dB"},
+                                           std::tuple{80, "OFF    ", "to DAC -"}}) {
+        Record rec = memory(QStringLiteral("100"), QStringLiteral("0"));
+        setRecordText(rec, 295, QStringLiteral("ON     "));
+        setRecordText(rec, 302, QStringLiteral("30%    ")); // samples 74..174
+        setRecordText(rec, 309, QStringLiteral("40%    "));
+        setRecordText(rec, 316, QStringLiteral("50%    "));
+        setRecordText(rec, 411, QString::fromLatin1(dac));
+        rec[100] = std::int16_t(echo);
+        for (int j = 0; j <= 250; ++j)
+            rec[754 + j] = j < 90 ? 160 : 80 - (j - 101); // 80 (40 %) at sample 100's column
+        const QList<GatePeak> p = plotOf(rec).gatePeaks();
+        QCOMPARE(p.size(), 1);
+        QVERIFY2(peakText(p[0], true, 1).endsWith(QLatin1String(shown)), qPrintable(peakText(p[0], true, 1)));
+        QCOMPARE(peakWhy(p[0]).contains(QLatin1String("to DAC")), QByteArray(shown).endsWith("-"));
+    }
 }
 
 QTEST_MAIN(tst_ascanplot)
