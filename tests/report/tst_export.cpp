@@ -365,7 +365,7 @@ void tst_export::pictures()
     const QImage screen = p.main->picascan()->image(), exported = ascanPicture(r, 1);
     QCOMPARE(exported.size(), screen.size());
     const Canvas &c = p.main->picascan()->canvas();
-    const QRect legend(c.toPixel(198), 0, screen.width() - c.toPixel(198), c.toPixel(60));
+    const QRect legend(c.toPixel(188), 0, screen.width() - c.toPixel(188), c.toPixel(60));
     const PictureColours &own = measuringColours();
     for (int y = 0; y < screen.height(); ++y)
         for (int x = 0; x < screen.width(); ++x) {
