@@ -16,6 +16,8 @@
 #include "link/unpack.h"
 #include "simkit/replybuilder.h"
 
+#include "linewriter.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -32,18 +34,6 @@
 using namespace vextrum;
 
 namespace {
-
-bool writeAll(int fd, const char *p, size_t n)
-{
-    while (n > 0) {
-        const ssize_t w = ::write(fd, p, n);
-        if (w < 0)
-            return false;
-        p += w;
-        n -= size_t(w);
-    }
-    return true;
-}
 
 // The instrument's end: 'r' random bytes, 'g' digit-rich noise, 'v' the
 // replies, each reply after a 'k' from the program's side; every command

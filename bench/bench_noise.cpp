@@ -14,6 +14,8 @@
 #include "link/commport.h"
 #include "link/frames.h"
 
+#include "linewriter.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -59,18 +61,6 @@ double now()
     timespec t{};
     clock_gettime(CLOCK_MONOTONIC, &t);
     return t.tv_sec + t.tv_nsec / 1e9;
-}
-
-bool writeAll(int fd, const char *p, size_t n)
-{
-    while (n > 0) {
-        const ssize_t w = ::write(fd, p, n);
-        if (w < 0)
-            return false;
-        p += w;
-        n -= size_t(w);
-    }
-    return true;
 }
 
 // The instrument's end: 'n' noise at the line rate, 'b' the burst; each
