@@ -7,7 +7,8 @@ BUILD="${VEXTRUM_BUILD_DIR:-$ROOT/build}"
 
 # Packages the build, the tests and the report need.
 PACKAGES=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev
-          qt6-svg-dev libgl-dev fonts-liberation poppler-utils)
+          qt6-svg-dev libqt6sql6-sqlite libgl-dev fonts-liberation
+          poppler-utils)
 
 install_missing() {
     local missing=()

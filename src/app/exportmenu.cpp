@@ -73,51 +73,61 @@ QString withSuffix(QString path, const char *suffix)
     return path;
 }
 
-void done(QMainWindow &window, bool ok, const QString &error, const QString &status)
+void done(QMainWindow &window, const QString &status)
 {
-    if (ok)
+    if (!status.isEmpty())
         window.statusBar()->showMessage(status, kStatusMs);
-    else
-        MsgBox(&window, error);
 }
 
 } // namespace
 
-void mnuexportpdf_Click(const ReportContext &context, QMainWindow &main)
+QString exportPdfOf(const QList<ExportMemory> &memories, PrintSettings &print, QWidget *parent)
 {
-    QList<ExportMemory> memories;
-    if (!chooseMemories(context, QStringLiteral("Export PDF"), &memories))
-        return;
-    const QString path = withSuffix(QFileDialog::getSaveFileName(&main, QStringLiteral("Export PDF"),
+    const QString path = withSuffix(QFileDialog::getSaveFileName(parent, QStringLiteral("Export PDF"),
                                                                  defaultName(memories, "pdf"),
                                                                  QStringLiteral("PDF files (*.pdf)")),
                                     "pdf");
     if (path.isEmpty())
-        return;
+        return QString();
     rememberDirectory(path);
     QString error;
     // The page of the printer chosen in PrintSetup, so the file matches paper.
-    const bool ok = exportPdf(path, memories, loadLetterhead(), context.print.printer().pageLayout(), &error);
-    done(main, ok, QStringLiteral("The PDF can't be written: %1").arg(error),
-         QStringLiteral("%1 page(s) exported to %2").arg(memories.size()).arg(QDir::toNativeSeparators(path)));
+    if (!exportPdf(path, memories, loadLetterhead(), print.printer().pageLayout(), &error)) {
+        MsgBox(parent, QStringLiteral("The PDF can't be written: %1").arg(error));
+        return QString();
+    }
+    return QStringLiteral("%1 page(s) exported to %2").arg(memories.size()).arg(QDir::toNativeSeparators(path));
+}
+
+QString exportCsvOf(const QList<ExportMemory> &memories, QWidget *parent)
+{
+    const QString path = withSuffix(QFileDialog::getSaveFileName(parent, QStringLiteral("Export CSV"),
+                                                                 defaultName(memories, "csv"),
+                                                                 QStringLiteral("CSV files (*.csv)")),
+                                    "csv");
+    if (path.isEmpty())
+        return QString();
+    rememberDirectory(path);
+    QString error;
+    if (!exportCsv(path, memories, &error)) {
+        MsgBox(parent, QStringLiteral("The CSV file can't be written: %1").arg(error));
+        return QString();
+    }
+    return QStringLiteral("%1 memory row(s) exported to %2").arg(memories.size()).arg(QDir::toNativeSeparators(path));
+}
+
+void mnuexportpdf_Click(const ReportContext &context, QMainWindow &main)
+{
+    QList<ExportMemory> memories;
+    if (chooseMemories(context, QStringLiteral("Export PDF"), &memories))
+        done(main, exportPdfOf(memories, context.print, &main));
 }
 
 void mnuexportcsv_Click(const ReportContext &context, QMainWindow &main)
 {
     QList<ExportMemory> memories;
-    if (!chooseMemories(context, QStringLiteral("Export CSV"), &memories))
-        return;
-    const QString path = withSuffix(QFileDialog::getSaveFileName(&main, QStringLiteral("Export CSV"),
-                                                                 defaultName(memories, "csv"),
-                                                                 QStringLiteral("CSV files (*.csv)")),
-                                    "csv");
-    if (path.isEmpty())
-        return;
-    rememberDirectory(path);
-    QString error;
-    const bool ok = exportCsv(path, memories, &error);
-    done(main, ok, QStringLiteral("The CSV file can't be written: %1").arg(error),
-         QStringLiteral("%1 memory row(s) exported to %2").arg(memories.size()).arg(QDir::toNativeSeparators(path)));
+    if (chooseMemories(context, QStringLiteral("Export CSV"), &memories))
+        done(main, exportCsvOf(memories, &main));
 }
 
 void mnuexportpic_Click(const ReportContext &context, QMainWindow &main)
@@ -141,7 +151,8 @@ void mnuexportpic_Click(const ReportContext &context, QMainWindow &main)
     const bool svg = QFileInfo(path).suffix().compare(QLatin1String("svg"), Qt::CaseInsensitive) == 0;
     const int scale = svgChosen ? 1 : int(filters.indexOf(filter)) + 1;
     QString error;
-    const bool ok = svg ? exportSvg(path, shown.record, &error) : exportPng(path, shown.record, scale, &error);
-    done(main, ok, QStringLiteral("The picture can't be written: %1").arg(error),
-         QStringLiteral("A-scan picture exported to %1").arg(QDir::toNativeSeparators(path)));
+    if (svg ? exportSvg(path, shown.record, &error) : exportPng(path, shown.record, scale, &error))
+        done(main, QStringLiteral("A-scan picture exported to %1").arg(QDir::toNativeSeparators(path)));
+    else
+        MsgBox(&main, QStringLiteral("The picture can't be written: %1").arg(error));
 }

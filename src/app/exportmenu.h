@@ -4,11 +4,22 @@
 // told (in `window`'s status bar, or a message). The exports themselves
 // are in report/export.h.
 
+#include "report/export.h"
+
 class QMainWindow;
+class QWidget;
 namespace vextrum {
+class PrintSettings;
 struct ReportContext;
 }
 
 void mnuexportpdf_Click(const vextrum::ReportContext &context, QMainWindow &window);
 void mnuexportcsv_Click(const vextrum::ReportContext &context, QMainWindow &window);
 void mnuexportpic_Click(const vextrum::ReportContext &context, QMainWindow &window);
+
+// The memories given, to a PDF (on the page of the printer chosen in
+// PrintSetup) or a CSV file the user names. Returns what to tell the user;
+// empty when the user cancelled or a failure was shown.
+QString exportPdfOf(const QList<vextrum::ExportMemory> &memories, vextrum::PrintSettings &print,
+                    QWidget *parent);
+QString exportCsvOf(const QList<vextrum::ExportMemory> &memories, QWidget *parent);

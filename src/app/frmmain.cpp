@@ -2,6 +2,8 @@
 
 #include "app/exportmenu.h"
 #include "app/frmabout.h"
+#include "app/frmarchive.h"
+#include "archive/archive.h"
 #include "app/frmbrowse.h"
 #include "app/frmhelp.h"
 #include "app/frmviewer.h"
@@ -49,8 +51,11 @@ QLabel *caption(QWidget *parent, const QString &text, const QRect &geometry)
 
 } // namespace
 
-frmmain::frmmain(Session &session, QWidget *parent) : QMainWindow(parent), session_(session)
+frmmain::frmmain(Session &session, Archive *archive, QWidget *parent)
+    : QMainWindow(parent), session_(session),
+      noArchive_(archive ? nullptr : std::make_unique<Archive>()), archive_(archive ? archive : noArchive_.get())
 {
+    session_.store().setKeeper(archive_);
     setObjectName(QStringLiteral("frmmain"));
     setWindowTitle(QString::fromLatin1(kProgramTitle));
     setWindowIcon(programIcon());
@@ -177,6 +182,16 @@ void frmmain::buildMenus()
             [this, &s] { showOnce(viewer_, [&] { return new frmviewer(s.store(), this); }); });
     addItem(view, "mnubrowser", QStringLiteral("Memory Browser"),
             [this, &s] { showOnce(browser_, [&] { return new frmbrowse(s.store(), this); }); });
+    addItem(view, "mnuarchive", QStringLiteral("Archive"), [this, &s] {
+        showOnce(archiveWindow_, [&] {
+            auto *w = new frmarchive(*archive_, reportContext(), this);
+            connect(w, &frmarchive::status, this, &frmmain::showStatus);
+            connect(w, &frmarchive::memoryShown, this, [this, &s] {
+                showOnce(viewer_, [&] { return new frmviewer(s.store(), this); });
+            });
+            return w;
+        });
+    });
 
     QMenu *help = addMenu("mnuhelp", QStringLiteral("Help"));
     addItem(help, "mnuhelpt", QStringLiteral("Help Topic"),
@@ -196,7 +211,12 @@ void frmmain::buildStatusBar()
     cmdstop_ = new QPushButton(QStringLiteral("Stop"), this);
     cmdstop_->setObjectName(QStringLiteral("cmdstop"));
     cmdstop_->hide();
+    archiveState_ = new QLabel(tr("Not archiving"), this);
+    archiveState_->setObjectName(QStringLiteral("archivestate"));
+    archiveState_->setStyleSheet(QStringLiteral("color: #b00000"));
+    archiveState_->hide();
     statusBar()->addWidget(status_, 1);
+    statusBar()->addPermanentWidget(archiveState_);
     statusBar()->addPermanentWidget(progress_);
     statusBar()->addPermanentWidget(cmdstop_);
 }
@@ -244,6 +264,7 @@ void frmmain::connectSession()
     connect(stopKey_, &QShortcut::activated, &capture, &CaptureRun::stop);
 
     connect(&session_, &Session::status, this, &frmmain::showStatus);
+    connect(archive_, &Archive::stateChanged, this, &frmmain::showArchiveState);
     connect(&session_, &Session::busyChanged, this, &frmmain::updateCaptureButton);
     connect(&session_.port(), &CommPort::portLost, this, [this](const QString &reason) {
         MsgBox(this, tr("The serial port went away (%1): choose the port again under Option.").arg(reason),
@@ -262,6 +283,17 @@ void frmmain::showFileState()
     if (store.hasUnsavedWork())
         title += QStringLiteral(" *");
     setWindowTitle(title);
+}
+
+// While memories are not archived the status bar says so for good, and
+// why when it starts.
+void frmmain::showArchiveState()
+{
+    const bool off = !archive_->path().isEmpty() && !archive_->isArchiving();
+    archiveState_->setVisible(off);
+    archiveState_->setToolTip(off ? archive_->why() : QString());
+    if (off)
+        showStatus(archive_->why());
 }
 
 void frmmain::fillList()
@@ -307,6 +339,7 @@ void frmmain::Form_Load()
     }
     if (ok) {
         show();
+        showArchiveState();
         return;
     }
     MsgBox(this, QStringLiteral("Port configuratin file is lost so select apropriate serial port which is necessary "),
@@ -348,6 +381,11 @@ void frmmain::lstmem_DblClick()
 
 void frmmain::cmdtxtsav_Click()
 {
+    if (session_.store().showingArchived()) {
+        showStatus(session_.store().saveNotes() ? tr("Notes saved into the archive")
+                                                : tr("Notes not saved: %1").arg(archive_->why()));
+        return;
+    }
     if (!session_.store().saveNotes()) {
         showStatus(tr("No memory shown: double-click one in the list, then save its notes."));
         return;

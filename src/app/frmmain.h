@@ -21,6 +21,7 @@ class QPushButton;
 class QShortcut;
 class QTimer;
 class frmAbout;
+class frmarchive;
 class frmbrowse;
 class frmhelp;
 class frmletterhead;
@@ -31,6 +32,7 @@ class frmsave;
 class frmviewer;
 
 namespace vextrum {
+class Archive;
 class FieldBoxes;
 class PictureBox;
 } // namespace vextrum
@@ -39,7 +41,9 @@ class frmmain : public QMainWindow
 {
     Q_OBJECT
 public:
-    explicit frmmain(vextrum::Session &session, QWidget *parent = nullptr);
+    // Every memory filed or read and every note save goes into `archive`
+    // too; without one, an archive that is not open stands in.
+    explicit frmmain(vextrum::Session &session, vextrum::Archive *archive = nullptr, QWidget *parent = nullptr);
     ~frmmain() override;
 
     // Start-up: list, store, dfd.cfg, port, demonstration trace. On any
@@ -70,6 +74,7 @@ public:
     void endProgram();
 
     vextrum::Session &session() { return session_; }
+    vextrum::Archive &archive() { return *archive_; }
     vextrum::CommPort &Comm1() { return session_.port(); }
     bool capturing() const { return session_.capturing(); }
     vextrum::CaptureRun &captureRun() { return session_.capture(); }
@@ -93,6 +98,7 @@ private:
     void connectSession();
     void fillList();
     void showFileState();
+    void showArchiveState();
     void showStatus(const QString &text);
     void updateCaptureButton();
     QList<int> selectedSlots() const;
@@ -100,6 +106,8 @@ private:
     vextrum::ReportContext reportContext();
 
     vextrum::Session &session_;
+    std::unique_ptr<vextrum::Archive> noArchive_; // stands in when none is given
+    vextrum::Archive *archive_;
     vextrum::PrintSettings print_;
     std::unique_ptr<vextrum::FieldBoxes> fields_;
     QString openDirectory_; // where File, Open was last left
@@ -107,6 +115,7 @@ private:
     QPushButton *cmdcapture_ = nullptr;
     vextrum::PictureBox *picascan_ = nullptr;
     QLabel *status_ = nullptr;
+    QLabel *archiveState_ = nullptr; // shown while memories are not archived
     QProgressBar *progress_ = nullptr;
     QPushButton *cmdstop_ = nullptr;
     QShortcut *stopKey_ = nullptr; // Esc: Stop, while a run goes on
@@ -118,6 +127,7 @@ private:
     QPointer<frmAbout> about_;
     QPointer<frmviewer> viewer_;
     QPointer<frmbrowse> browser_;
+    QPointer<frmarchive> archiveWindow_;
     QPointer<frmletterhead> letterhead_;
     bool ending_ = false;
 };

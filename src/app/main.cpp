@@ -1,10 +1,13 @@
 // Vextrum DGS: transfer and reporting for the Galvanor-II DGS.
 #include "app/fonts.h"
 #include "app/frmmain.h"
+#include "archive/archive.h"
 #include "display/programicon.h"
 #include "link/session.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QSettings>
 
 int main(int argc, char *argv[])
 {
@@ -15,8 +18,29 @@ int main(int argc, char *argv[])
     QApplication::setWindowIcon(vextrum::programIcon());
     vextrum::installFontSubstitutes();
 
+    QCommandLineParser options;
+    options.setApplicationDescription(QStringLiteral("Transfer, show and print the memories of the Galvanor-II DGS"));
+    options.addHelpOption();
+    const QCommandLineOption archivePath(QStringLiteral("archive"),
+                                         QStringLiteral("Keep every memory in the archive PATH (default: %1).")
+                                             .arg(vextrum::Archive::defaultPath()),
+                                         QStringLiteral("PATH"));
+    options.addOption(archivePath);
+    options.process(app);
+
+    // The archive named on the command line, else the one chosen last in
+    // the Archive window, else the default. One that cannot be opened
+    // leaves the program working without it.
+    QString path = options.value(archivePath);
+    if (path.isEmpty())
+        path = QSettings().value(QStringLiteral("Archive/Path")).toString();
+    if (path.isEmpty())
+        path = vextrum::Archive::defaultPath();
+    vextrum::Archive archive;
+    archive.open(path);
+
     vextrum::Session session;
-    frmmain main(session);
+    frmmain main(session, &archive);
     main.Form_Load();
     return app.exec();
 }

@@ -107,7 +107,7 @@ void frmopen::direct()
     // so that saving over it asks first.
     const bool whole = result.status == OpenResult::Ok;
     if (result.storeChanged())
-        store_.replace(*records, result.captured, whole ? path : QString()); // the record on screen is no longer one of them
+        store_.replace(*records, result.captured, whole ? path : QString(), path); // the record on screen is no longer one of them
     else
         store_.showAgain();
     const auto captured = std::count(result.captured.begin(), result.captured.end(), true);

@@ -337,20 +337,12 @@ QByteArray numberCell(double value)
     return QByteArray::number(value, 'g', 12);
 }
 
-// hhmmddmmyy as ISO 8601, "2003-01-02T10:17"; nothing with the clock off or
-// digits that make no time.
-QString isoTime(const Record &record, bool clockOn)
+// The instrument's time as ISO 8601, "2003-01-02T10:17"; nothing with the
+// clock off or digits that make no time.
+QString isoTime(const Record &record)
 {
-    if (!clockOn)
-        return QString();
-    const QString c = recordText(record, fieldInfo(Field::TimeDate).first, fieldInfo(Field::TimeDate).length);
-    const int yy = c.mid(8, 2).toInt();
-    const QDateTime t(QDate(yy < 80 ? 2000 + yy : 1900 + yy, c.mid(6, 2).toInt(), c.mid(4, 2).toInt()),
-                      QTime(c.mid(0, 2).toInt(), c.mid(2, 2).toInt()));
-    bool digits = true;
-    for (const QChar ch : c)
-        digits = digits && ch.isDigit();
-    return digits && t.isValid() ? t.toString(QStringLiteral("yyyy-MM-ddTHH:mm")) : QString();
+    const QDateTime t = instrumentTime(record);
+    return t.isValid() ? t.toString(QStringLiteral("yyyy-MM-ddTHH:mm")) : QString();
 }
 
 } // namespace
@@ -374,7 +366,7 @@ QByteArray csvText(const QList<ExportMemory> &memories)
         const SetupView view = decodeSetup(m.record);
         const bool metric = view.text(Field::Unit).trimmed() == QLatin1String("METRIC");
         row = {m.number > 0 ? numberCell(m.number) : QByteArray(),
-               textCell(isoTime(m.record, view.text(Field::Clock) != mode::Off))};
+               textCell(isoTime(m.record))};
         for (const CsvColumn &c : kCsvColumns) {
             if (c.value == CsvValue::None || c.field == Field::TimeDate)
                 continue;

@@ -150,6 +150,21 @@ QString timeLabel(const QString &clockText, const Record &record)
     return label;
 }
 
+QDateTime instrumentTime(const Record &record)
+{
+    if (recordText(record, fieldInfo(Field::Clock).first, fieldInfo(Field::Clock).length) == mode::Off)
+        return {};
+    const FieldInfo &t = fieldInfo(Field::TimeDate);
+    const QString c = recordText(record, t.first, t.length);
+    for (const QChar ch : c)
+        if (!ch.isDigit())
+            return {};
+    const int yy = c.mid(8, 2).toInt();
+    const QDateTime time(QDate(yy < 80 ? 2000 + yy : 1900 + yy, c.mid(6, 2).toInt(), c.mid(4, 2).toInt()),
+                         QTime(c.mid(0, 2).toInt(), c.mid(2, 2).toInt()));
+    return time.isValid() ? time : QDateTime();
+}
+
 SetupView decodeSetup(const Record &record)
 {
     SetupView v;

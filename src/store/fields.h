@@ -9,6 +9,7 @@
 
 #include "store/record.h"
 
+#include <QDateTime>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -102,6 +103,11 @@ SetupView decodeSetup(const Record &record);
 
 // A note's 20 characters, or empty when all 20 are blanks.
 QString noteText(const Record &record, int first);
+
+// The instrument's time and date of a record (hhmmddmmyy; two-digit years
+// 00-79 are 20yy, 80-99 19yy); invalid with the clock off or digits that
+// make no time.
+QDateTime instrumentTime(const Record &record);
 
 // "Tm:" alone with the clock off, else "Tm: hh:mm Dt:dd/mm/yy".
 QString timeLabel(const QString &clockText, const Record &record);

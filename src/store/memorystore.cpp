@@ -41,6 +41,8 @@ void MemoryStore::file(int slot, const Record &record)
 {
     if (slot < 0 || slot >= kMemoryCount)
         return;
+    if (keeper_)
+        keeper_->keepFiled(record);
     (*records_)[std::size_t(slot)] = record;
     captured_[std::size_t(slot)] = true;
     putOnScreen(record, slot);
@@ -51,8 +53,16 @@ void MemoryStore::file(int slot, const Record &record)
 }
 
 void MemoryStore::replace(const Store &records, const std::array<bool, kMemoryCount> &captured,
-                          const QString &path)
+                          const QString &path, const QString &readFrom)
 {
+    if (keeper_) {
+        QList<Record> kept;
+        for (int s = 0; s < kMemoryCount; ++s)
+            if (captured[std::size_t(s)])
+                kept.append(records[std::size_t(s)]);
+        if (!kept.isEmpty())
+            keeper_->keepOpened(kept, readFrom.isEmpty() ? path : readFrom);
+    }
     setFileState(path, false);
     *records_ = records;
     captured_ = captured;
@@ -65,16 +75,42 @@ void MemoryStore::replace(const Store &records, const std::array<bool, kMemoryCo
 
 bool MemoryStore::saveNotes()
 {
-    if (!showingStored_)
-        return false;
     QStringList texts;
     for (Field f : fieldsOf(FieldKind::Note))
         texts << onScreen_.text(f);
-    vextrum::saveNotes((*records_)[std::size_t(shownSlot_)], texts);
+    if (showingArchived_) {
+        Record after = current_;
+        vextrum::saveNotes(after, texts);
+        if (!keeper_ || !keeper_->keepNotes(current_, after))
+            return false;
+        current_ = after;
+        return true;
+    }
+    if (!showingStored_)
+        return false;
+    Record &slot = (*records_)[std::size_t(shownSlot_)];
+    const Record before = slot;
+    vextrum::saveNotes(slot, texts);
+    if (keeper_)
+        keeper_->keepNotes(before, slot);
     setFileState(dataFile_, true);
     emit notesSaved(shownSlot_);
     emit changed();
     return true;
+}
+
+void MemoryStore::putIntoSlots(const QList<Record> &records)
+{
+    for (const Record &r : records) {
+        const double n = ownNumber(r);
+        if (n < 1 || n > kMemoryCount || n != int(n))
+            continue;
+        (*records_)[std::size_t(n - 1)] = r;
+        captured_[std::size_t(n - 1)] = true;
+    }
+    setFileState(dataFile_, true);
+    emit replaced();
+    emit changed();
 }
 
 void MemoryStore::savedTo(const QString &path)
@@ -98,6 +134,7 @@ void MemoryStore::putOnScreen(const Record &record, int slot)
     if (slot >= 0)
         shownSlot_ = slot;
     showingStored_ = slot >= 0;
+    showingArchived_ = false;
 }
 
 void MemoryStore::show(int slot)
@@ -114,6 +151,13 @@ void MemoryStore::showRecord(const Record &record)
     emit currentShown();
 }
 
+void MemoryStore::showArchived(const Record &record)
+{
+    putOnScreen(record, -1);
+    showingArchived_ = true;
+    emit currentShown();
+}
+
 void MemoryStore::showAgain()
 {
     onScreen_ = decodeSetup(current_);
@@ -124,6 +168,7 @@ void MemoryStore::setTrace(const Record &record)
 {
     current_ = record;
     showingStored_ = false;
+    showingArchived_ = false;
 }
 
 void MemoryStore::editNote(int note, const QString &text)

@@ -15,6 +15,23 @@
 
 namespace vextrum {
 
+// Whatever keeps every memory beyond the run (the archive). The store hands
+// it each memory before it tells anyone of it, so a memory marked in the
+// list is already kept. A keeper that cannot keep says so itself; the
+// store's own work goes on either way.
+class MemoryKeeper
+{
+public:
+    virtual ~MemoryKeeper() = default;
+    // A memory from the instrument.
+    virtual void keepFiled(const Record &record) = 0;
+    // The captured memories of a data file read whole or in part.
+    virtual void keepOpened(const QList<Record> &records, const QString &path) = 0;
+    // Notes were saved: the record as it was and as it is now. False: the
+    // notes were not kept.
+    virtual bool keepNotes(const Record &before, const Record &after) = 0;
+};
+
 class MemoryStore : public QObject
 {
     Q_OBJECT
@@ -29,6 +46,10 @@ public:
     bool isCaptured(int slot) const;
     QList<int> capturedSlots() const;
 
+    // The keeper told of every memory filed or read and every note save;
+    // none when nullptr.
+    void setKeeper(MemoryKeeper *keeper) { keeper_ = keeper; }
+
     // Start-up: every slot initialised, none captured, nothing on screen.
     void reset();
     // A memory from the instrument: kept in its slot, marked captured and
@@ -36,17 +57,22 @@ public:
     void file(int slot, const Record &record);
     // A data file was read: every slot and mark replaced. The record on
     // screen is drawn again and is no longer one of the memories. `path`
-    // becomes the data file in use, with nothing unsaved.
+    // becomes the data file in use, with nothing unsaved. `readFrom` names
+    // the file read (also one read only in part) to the keeper.
     void replace(const Store &records, const std::array<bool, kMemoryCount> &captured,
-                 const QString &path = QString());
+                 const QString &path = QString(), const QString &readFrom = QString());
     // Everything was written to the data file `path`, now the one in use.
     void savedTo(const QString &path);
+    // Archived memories go into their own slots (memory n into slot n - 1)
+    // as captured ones, with the data file and its state as they were.
+    void putIntoSlots(const QList<Record> &records);
     // The data file this run last opened or saved (empty: none), and
     // whether memories filed or notes saved since are in no file yet.
     const QString &dataFile() const { return dataFile_; }
     bool hasUnsavedWork() const { return unsaved_; }
     // "Detail/Note SAVE": the notes as on screen go into the memory on
-    // screen. False, and nothing is written, when no stored memory is.
+    // screen. False, and nothing is written, when no stored memory is. A
+    // memory shown from the archive keeps its notes there, not in a slot.
     bool saveNotes();
 
     // The record on screen, and whether it is the memory in shownSlot.
@@ -61,6 +87,10 @@ public:
     void show(int slot);
     // A record that is no memory of the store goes on screen.
     void showRecord(const Record &record);
+    // A memory from the archive goes on screen: no slot's, its notes saved
+    // go to the keeper.
+    void showArchived(const Record &record);
+    bool showingArchived() const { return showingArchived_; }
     // The record on screen is drawn again with its settings.
     void showAgain();
     // The record on screen without its settings (the start-up trace): the
@@ -68,7 +98,11 @@ public:
     void setTrace(const Record &record);
     // Whether notes go to shownSlot; a Capture run holds them back while
     // it clears the picture.
-    void setShowingStored(bool stored) { showingStored_ = stored; }
+    void setShowingStored(bool stored)
+    {
+        showingStored_ = stored;
+        showingArchived_ = false;
+    }
     // The user edited note box `note` (0..3).
     void editNote(int note, const QString &text);
 
@@ -93,6 +127,8 @@ private:
     SetupView onScreen_;
     int shownSlot_ = 0;
     bool showingStored_ = false;
+    bool showingArchived_ = false;
+    MemoryKeeper *keeper_ = nullptr;
     QString dataFile_;
     bool unsaved_ = false;
 };

@@ -1,0 +1,363 @@
+#include "app/frmarchive.h"
+
+#include "app/exportmenu.h"
+#include "archive/archive.h"
+#include "archive/archivemodel.h"
+#include "display/msgbox.h"
+#include "report/export.h"
+#include "report/printreport.h"
+#include "store/memorystore.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QSpinBox>
+#include <QSqlError>
+#include <QTableView>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <set>
+
+using namespace vextrum;
+
+namespace {
+
+QPushButton *button(QWidget *parent, const char *name, const QString &text)
+{
+    auto *b = new QPushButton(text, parent);
+    b->setObjectName(QString::fromLatin1(name));
+    return b;
+}
+
+QString notesText(const QStringList &notes)
+{
+    static const char *const names[] = {"Operator", "Job detail", "Defect detail", "Remark"};
+    QStringList lines;
+    for (int i = 0; i < notes.size() && i < 4; ++i)
+        lines << QStringLiteral("  %1: %2").arg(QLatin1String(names[i]), notes[i]);
+    return lines.join(QLatin1Char('\n'));
+}
+
+} // namespace
+
+frmarchive::frmarchive(Archive &archive, const ReportContext &context, QWidget *parent)
+    : ViewWindow("frmarchive", QStringLiteral("Archive"), parent), archive_(archive), context_(context)
+{
+    model_ = new ArchiveModel(archive_, this);
+
+    file_ = new QLabel(this);
+    file_->setObjectName(QStringLiteral("labarchive"));
+    file_->setWordWrap(true);
+    file_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto *change = button(this, "cmdarchivefile", QStringLiteral("Use Another Archive..."));
+
+    find_ = new QLineEdit(this);
+    find_->setObjectName(QStringLiteral("txtfind"));
+    find_->setPlaceholderText(QStringLiteral("Words of the notes or the probe, e.g. W-12/3"));
+    find_->setClearButtonEnabled(true);
+    useSince_ = new QCheckBox(QStringLiteral("From"), this);
+    useSince_->setObjectName(QStringLiteral("chksince"));
+    since_ = new QDateEdit(QDate::currentDate().addMonths(-1), this);
+    since_->setObjectName(QStringLiteral("dtsince"));
+    useUntil_ = new QCheckBox(QStringLiteral("to"), this);
+    useUntil_->setObjectName(QStringLiteral("chkuntil"));
+    until_ = new QDateEdit(QDate::currentDate(), this);
+    until_->setObjectName(QStringLiteral("dtuntil"));
+    for (QDateEdit *d : {since_, until_}) {
+        d->setCalendarPopup(true);
+        d->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    }
+    memory_ = new QSpinBox(this);
+    memory_->setObjectName(QStringLiteral("spnmemory"));
+    memory_->setRange(0, kMemoryCount);
+    memory_->setSpecialValueText(QStringLiteral("any"));
+    station_ = new QComboBox(this);
+    station_->setObjectName(QStringLiteral("cmbstation"));
+
+    table_ = new QTableView(this);
+    table_->setObjectName(QStringLiteral("tblarchive"));
+    table_->setModel(model_);
+    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->verticalHeader()->hide();
+    table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
+    table_->horizontalHeader()->setStretchLastSection(true);
+    table_->setColumnHidden(int(ArchiveColumn::Id), true);
+    result_ = new QLabel(this);
+    result_->setObjectName(QStringLiteral("labresult"));
+
+    auto *show = button(this, "cmdshow", QStringLiteral("Show"));
+    auto *history = button(this, "cmdhistory", QStringLiteral("Note History..."));
+    auto *toSlots = button(this, "cmdslots", QStringLiteral("Put into slots"));
+    auto *pdf = button(this, "cmdpdf", QStringLiteral("Export PDF..."));
+    auto *csv = button(this, "cmdcsv", QStringLiteral("Export CSV..."));
+    auto *print = button(this, "cmdprint", QStringLiteral("Print"));
+
+    auto *top = new QHBoxLayout;
+    top->addWidget(file_, 1);
+    top->addWidget(change);
+    auto *filters = new QHBoxLayout;
+    filters->addWidget(new QLabel(QStringLiteral("Find:"), this));
+    filters->addWidget(find_, 1);
+    filters->addWidget(useSince_);
+    filters->addWidget(since_);
+    filters->addWidget(useUntil_);
+    filters->addWidget(until_);
+    filters->addWidget(new QLabel(QStringLiteral("Mem"), this));
+    filters->addWidget(memory_);
+    filters->addWidget(new QLabel(QStringLiteral("Station"), this));
+    filters->addWidget(station_);
+    auto *buttons = new QHBoxLayout;
+    for (QPushButton *b : {show, history, toSlots, pdf, csv, print})
+        buttons->addWidget(b);
+    buttons->addStretch(1);
+    buttons->addWidget(result_);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addLayout(filters);
+    layout->addWidget(table_, 1);
+    layout->addLayout(buttons);
+
+    // Typing waits for a pause, so each key does not search.
+    typing_ = new QTimer(this);
+    typing_->setSingleShot(true);
+    typing_->setInterval(250);
+    connect(typing_, &QTimer::timeout, this, &frmarchive::search);
+    connect(find_, &QLineEdit::textChanged, typing_, qOverload<>(&QTimer::start));
+    connect(find_, &QLineEdit::returnPressed, this, &frmarchive::search);
+    for (QCheckBox *c : {useSince_, useUntil_})
+        connect(c, &QCheckBox::toggled, this, &frmarchive::search);
+    for (QDateEdit *d : {since_, until_})
+        connect(d, &QDateEdit::dateChanged, typing_, qOverload<>(&QTimer::start));
+    connect(memory_, &QSpinBox::valueChanged, typing_, qOverload<>(&QTimer::start));
+    connect(station_, &QComboBox::currentIndexChanged, this, &frmarchive::search);
+    connect(table_, &QTableView::doubleClicked, this, [this] { showSelected(); });
+    connect(show, &QPushButton::clicked, this, &frmarchive::showSelected);
+    connect(history, &QPushButton::clicked, this, &frmarchive::showNoteHistory);
+    connect(toSlots, &QPushButton::clicked, this, &frmarchive::putIntoSlots);
+    connect(pdf, &QPushButton::clicked, this, &frmarchive::exportPdf);
+    connect(csv, &QPushButton::clicked, this, &frmarchive::exportCsv);
+    connect(print, &QPushButton::clicked, this, &frmarchive::printSelected);
+    connect(change, &QPushButton::clicked, this, &frmarchive::chooseArchive);
+    connect(&archive_, &Archive::stateChanged, this, &frmarchive::showState);
+    // What was filed or saved meanwhile shows at once.
+    connect(&context_.store, &MemoryStore::changed, this, &frmarchive::search);
+
+    showState();
+    restoreSize(QSize(1100, 600));
+}
+
+void frmarchive::showState()
+{
+    QString text = QStringLiteral("Archive: %1").arg(QDir::toNativeSeparators(archive_.path()));
+    if (!archive_.isArchiving())
+        text += QStringLiteral("\n") + archive_.why();
+    file_->setText(text);
+    file_->setStyleSheet(archive_.isArchiving() ? QString() : QStringLiteral("color: #b00000"));
+    const QString chosen = station_->currentIndex() > 0 ? station_->currentText() : QString();
+    station_->blockSignals(true);
+    station_->clear();
+    station_->addItem(QStringLiteral("any"));
+    if (archive_.isOpen())
+        station_->addItems(archive_.stations());
+    station_->setCurrentIndex(std::max(0, station_->findText(chosen)));
+    station_->blockSignals(false);
+    search();
+}
+
+ArchiveFilter frmarchive::filter() const
+{
+    ArchiveFilter f;
+    f.text = find_->text();
+    if (useSince_->isChecked())
+        f.since = since_->date();
+    if (useUntil_->isChecked())
+        f.until = until_->date();
+    f.memory = memory_->value();
+    if (station_->currentIndex() > 0)
+        f.station = station_->currentText();
+    return f;
+}
+
+void frmarchive::search()
+{
+    typing_->stop();
+    if (!archive_.isOpen()) {
+        model_->clear();
+        result_->setText(QStringLiteral("Nothing to search: no archive is open."));
+        return;
+    }
+    if (!model_->search(filter())) {
+        result_->setText(QStringLiteral("The archive cannot be searched: %1").arg(model_->lastError().text()));
+        return;
+    }
+    for (int c = 0; c < kArchiveColumnCount; ++c)
+        model_->setHeaderData(c, Qt::Horizontal, QString::fromLatin1(archiveColumnTitle(ArchiveColumn(c))));
+    table_->setColumnHidden(int(ArchiveColumn::Id), true);
+    const int rows = model_->rowCount();
+    result_->setText(model_->canFetchMore() ? QStringLiteral("%1+ memories").arg(rows)
+                                            : QStringLiteral("%1 memories").arg(rows));
+}
+
+QList<qint64> frmarchive::selectedIds() const
+{
+    QList<int> rows;
+    for (const QModelIndex &i : table_->selectionModel()->selectedRows())
+        rows << i.row();
+    std::sort(rows.begin(), rows.end());
+    QList<qint64> ids;
+    for (int r : rows)
+        ids << model_->idAt(r);
+    return ids;
+}
+
+QList<ExportMemory> frmarchive::selectedMemories() const
+{
+    QList<ExportMemory> memories;
+    for (qint64 id : selectedIds())
+        if (const auto record = archive_.memory(id)) {
+            const double n = ownNumber(*record);
+            memories << ExportMemory{n >= 1 && n <= kMemoryCount && n == int(n) ? int(n) : 0, *record};
+        }
+    return memories;
+}
+
+void frmarchive::showSelected()
+{
+    const QList<qint64> ids = selectedIds();
+    if (ids.isEmpty())
+        return;
+    if (const auto record = archive_.memory(ids.front())) {
+        context_.store.showArchived(*record);
+        emit memoryShown();
+        emit status(QStringLiteral("Archived memory shown: its notes are saved into the archive"));
+    }
+}
+
+void frmarchive::putIntoSlots()
+{
+    // One memory a slot: of several with one number, the first in the table.
+    QList<Record> records;
+    QList<int> replaced, taken;
+    std::set<int> numbers;
+    int skipped = 0;
+    for (const ExportMemory &m : selectedMemories()) {
+        if (m.number == 0 || !numbers.insert(m.number).second) {
+            ++skipped;
+            continue;
+        }
+        records << m.record;
+        taken << m.number;
+        if (context_.store.isCaptured(m.number - 1))
+            replaced << m.number;
+    }
+    if (records.isEmpty()) {
+        MsgBox(this, QStringLiteral("Select the archived memories to put into their slots."));
+        return;
+    }
+    if (!replaced.isEmpty()
+        && !MsgBoxYesNo(this, QStringLiteral("Mem %1 already hold captured memories. Replace them with the archived "
+                                             "ones?")
+                                  .arg(memoryNumbersText(replaced))))
+        return;
+    context_.store.putIntoSlots(records);
+    QString text = QStringLiteral("Put into slots: Mem %1").arg(memoryNumbersText(taken));
+    if (skipped > 0)
+        text += QStringLiteral(" (%1 left out: one memory a slot)").arg(skipped);
+    result_->setText(text);
+    emit status(text);
+}
+
+void frmarchive::showNoteHistory()
+{
+    const QList<qint64> ids = selectedIds();
+    if (ids.isEmpty())
+        return;
+    QStringList text;
+    const QList<NoteVersion> history = archive_.noteHistory(ids.front());
+    for (const NoteVersion &v : history)
+        text << QStringLiteral("%1, %2 on %3\n was:\n%4\n became:\n%5")
+                    .arg(v.at.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), v.user, v.station,
+                         notesText(v.before), notesText(v.after));
+    if (text.isEmpty())
+        text << QStringLiteral("The notes are as the memory arrived: never saved since.");
+    QDialog box(this);
+    box.setObjectName(QStringLiteral("frmnotehistory"));
+    box.setWindowTitle(QStringLiteral("Note History"));
+    auto *view = new QPlainTextEdit(text.join(QStringLiteral("\n\n")), &box);
+    view->setObjectName(QStringLiteral("txthistory"));
+    view->setReadOnly(true);
+    auto *close = new QDialogButtonBox(QDialogButtonBox::Close, &box);
+    connect(close, &QDialogButtonBox::rejected, &box, &QDialog::reject);
+    auto *layout = new QVBoxLayout(&box);
+    layout->addWidget(view);
+    layout->addWidget(close);
+    box.resize(520, 420);
+    box.exec();
+}
+
+void frmarchive::exportPdf()
+{
+    const QList<ExportMemory> memories = selectedMemories();
+    if (memories.isEmpty())
+        return MsgBox(this, QStringLiteral("There is no selected memory to export."));
+    const QString text = exportPdfOf(memories, context_.print, this);
+    if (!text.isEmpty())
+        result_->setText(text);
+}
+
+void frmarchive::exportCsv()
+{
+    const QList<ExportMemory> memories = selectedMemories();
+    if (memories.isEmpty())
+        return MsgBox(this, QStringLiteral("There is no selected memory to export."));
+    const QString text = exportCsvOf(memories, this);
+    if (!text.isEmpty())
+        result_->setText(text);
+}
+
+void frmarchive::printSelected()
+{
+    const QList<ExportMemory> memories = selectedMemories();
+    if (memories.isEmpty() || !context_.window)
+        return MsgBox(this, QStringLiteral("There is no selected memory to print."));
+    ReportJob job(context_.print.printer());
+    int failures = 0;
+    for (const ExportMemory &m : memories)
+        failures += print_report(reportInputs(m.record), *context_.window, context_.print, &job).failures;
+    const bool written = job.finish();
+    if (failures > 0 || !written) {
+        MsgBox(this, reportFailureMessage());
+        return;
+    }
+    result_->setText(job.toFile() ? QStringLiteral("Report printed to %1: %2 page(s)")
+                                        .arg(QDir::toNativeSeparators(job.fileName()))
+                                        .arg(job.pages())
+                                  : QStringLiteral("Report printed: %1 page(s)").arg(job.pages()));
+}
+
+void frmarchive::chooseArchive()
+{
+    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Use Another Archive"), archive_.path(),
+                                                      QStringLiteral("Archives (*.sqlite);;All files (*)"), nullptr,
+                                                      QFileDialog::DontConfirmOverwrite);
+    if (path.isEmpty())
+        return;
+    // Kept for the next start too; --archive on the command line still wins.
+    QSettings().setValue(QStringLiteral("Archive/Path"), path);
+    archive_.open(path);
+    emit status(archive_.isArchiving() ? QStringLiteral("Archiving into %1").arg(QDir::toNativeSeparators(path))
+                                       : archive_.why());
+}

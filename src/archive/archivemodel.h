@@ -1,0 +1,31 @@
+#pragma once
+// The archive's memories matching a search, newest first, for a table
+// view. Rows are fetched from the database as the view shows them, so the
+// first screen comes as fast from a million memories as from ten.
+
+#include "archive/archive.h"
+
+#include <QSqlQueryModel>
+
+namespace vextrum {
+
+class ArchiveModel : public QSqlQueryModel
+{
+    Q_OBJECT
+public:
+    explicit ArchiveModel(const Archive &archive, QObject *parent = nullptr);
+
+    // Runs the search; false, with the reason in lastError(), when the
+    // archive cannot answer.
+    bool search(const ArchiveFilter &filter);
+    qint64 idAt(int row) const;
+    int memoryAt(int row) const;
+
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+private:
+    const Archive &archive_;
+};
+
+} // namespace vextrum
