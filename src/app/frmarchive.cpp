@@ -143,7 +143,7 @@ frmarchive::frmarchive(Archive &archive, const ReportContext &context, QWidget *
         connect(d, &QDateEdit::dateChanged, typing_, qOverload<>(&QTimer::start));
     connect(memory_, &QSpinBox::valueChanged, typing_, qOverload<>(&QTimer::start));
     connect(station_, &QComboBox::currentIndexChanged, this, &frmarchive::search);
-    connect(table_, &QTableView::doubleClicked, this, [this] { showSelected(); });
+    connect(table_, &QTableView::doubleClicked, this, [this](const QModelIndex &i) { showMemory(model_->idAt(i.row())); });
     connect(show, &QPushButton::clicked, this, &frmarchive::showSelected);
     connect(history, &QPushButton::clicked, this, &frmarchive::showNoteHistory);
     connect(toSlots, &QPushButton::clicked, this, &frmarchive::putIntoSlots);
@@ -237,9 +237,13 @@ QList<ExportMemory> frmarchive::selectedMemories() const
 void frmarchive::showSelected()
 {
     const QList<qint64> ids = selectedIds();
-    if (ids.isEmpty())
-        return;
-    if (const auto record = archive_.memory(ids.front())) {
+    if (!ids.isEmpty())
+        showMemory(ids.front());
+}
+
+void frmarchive::showMemory(qint64 id)
+{
+    if (const auto record = archive_.memory(id)) {
         context_.store.showArchived(*record);
         emit memoryShown();
         emit status(QStringLiteral("Archived memory shown: its notes are saved into the archive"));

@@ -40,6 +40,7 @@ public:
     QList<qint64> selectedIds() const;
 
     void showSelected();
+    void showMemory(qint64 id);
     void putIntoSlots();
     void showNoteHistory();
     void exportPdf();

@@ -80,17 +80,23 @@ const QList<QStringList> &layoutSteps()
     return steps;
 }
 
+// Texts go in as text, never NULL: an empty note is an empty string.
+QString nonNull(const QString &text)
+{
+    return text.isNull() ? QStringLiteral("") : text;
+}
+
 QString fieldValue(const Record &record, Field f)
 {
     const FieldInfo &info = fieldInfo(f);
-    return info.first < 0 ? QString() : recordText(record, info.first, info.length).trimmed();
+    return nonNull(info.first < 0 ? QString() : recordText(record, info.first, info.length).trimmed());
 }
 
 QStringList notesOf(const Record &record)
 {
     QStringList notes;
     for (Field f : fieldsOf(FieldKind::Note))
-        notes << noteText(record, fieldInfo(f).first).trimmed();
+        notes << nonNull(noteText(record, fieldInfo(f).first).trimmed());
     return notes;
 }
 
@@ -329,7 +335,7 @@ bool Archive::open(const QString &path, int upTo)
         return fail(tr("the archive %1 cannot be written (%2)").arg(shown, q.lastError().text()));
 
     if (!begin())
-        return fail(tr("the archive %1 cannot be written (%2)").arg(shown, db_.lastError().text()));
+        return fail(tr("the archive %1 cannot be written (%2)").arg(shown, sqlError_));
     // Read again under the write lock: another program may have brought
     // the archive up to date meanwhile.
     version = 0;
@@ -339,8 +345,9 @@ bool Archive::open(const QString &path, int upTo)
         QSqlQuery(db_).exec(QStringLiteral("ROLLBACK"));
         return fail(tr("the archive %1 was written by a newer Vextrum DGS; it is left as it is").arg(shown));
     }
+    version_ = std::max(version, std::min(upTo, kArchiveVersion));
     if (!migrate(version, upTo) || !commit()) {
-        const QString error = db_.lastError().text();
+        const QString error = sqlError_;
         QSqlQuery(db_).exec(QStringLiteral("ROLLBACK"));
         return fail(tr("the archive %1 could not be brought up to date (%2); it is left as it was")
                         .arg(shown, error));
@@ -355,24 +362,34 @@ bool Archive::migrate(int from, int to)
     QSqlQuery q(db_);
     for (int v = from + 1; v <= std::min(to, int(steps.size())); ++v) {
         for (const QString &statement : steps[v - 1])
-            if (!q.exec(statement))
+            if (!run(q, statement))
                 return false;
         q.prepare(QStringLiteral("UPDATE archive_version SET version = ?"));
         q.addBindValue(v);
-        if (!q.exec())
+        if (!run(q))
             return false;
     }
     return true;
 }
 
+bool Archive::run(QSqlQuery &q, const QString &statement)
+{
+    if (statement.isEmpty() ? q.exec() : q.exec(statement))
+        return true;
+    sqlError_ = q.lastError().text();
+    return false;
+}
+
 bool Archive::begin()
 {
-    return QSqlQuery(db_).exec(QStringLiteral("BEGIN IMMEDIATE"));
+    QSqlQuery q(db_);
+    return run(q, QStringLiteral("BEGIN IMMEDIATE"));
 }
 
 bool Archive::commit()
 {
-    return QSqlQuery(db_).exec(QStringLiteral("COMMIT"));
+    QSqlQuery q(db_);
+    return run(q, QStringLiteral("COMMIT"));
 }
 
 std::optional<qint64> Archive::memoryFor(const QString &hash)
@@ -407,7 +424,7 @@ std::optional<qint64> Archive::addMemory(const Record &record, const QString &ha
     for (const QString &note : notesOf(record))
         q.addBindValue(note);
     q.addBindValue(utcNow());
-    if (!q.exec())
+    if (!run(q))
         return std::nullopt;
     const qint64 id = q.lastInsertId().toLongLong();
     if (!setSearchText(id, record))
@@ -417,16 +434,18 @@ std::optional<qint64> Archive::addMemory(const Record &record, const QString &ha
 
 bool Archive::setSearchText(qint64 memory, const Record &record)
 {
+    if (version_ < 2) // an archive kept at an earlier layout has no search words
+        return true;
     QSqlQuery q(db_);
     q.prepare(QStringLiteral("DELETE FROM memory_text WHERE rowid = ?"));
     q.addBindValue(memory);
-    if (!q.exec())
+    if (!run(q))
         return false;
     q.prepare(QStringLiteral("INSERT INTO memory_text (rowid, notes, probe) VALUES (?, ?, ?)"));
     q.addBindValue(memory);
     q.addBindValue(notesOf(record).join(QLatin1Char(' ')));
     q.addBindValue(fieldValue(record, Field::ProbeName));
-    return q.exec();
+    return run(q);
 }
 
 bool Archive::addArrival(qint64 memory, const QString &source, const QString &file, const QString &fileTime)
@@ -437,12 +456,12 @@ bool Archive::addArrival(qint64 memory, const QString &source, const QString &fi
     q.addBindValue(QUuid::createUuid().toString(QUuid::WithoutBraces));
     q.addBindValue(memory);
     q.addBindValue(utcNow());
-    q.addBindValue(station_);
-    q.addBindValue(user_);
+    q.addBindValue(nonNull(station_));
+    q.addBindValue(nonNull(user_));
     q.addBindValue(source);
-    q.addBindValue(file);
-    q.addBindValue(fileTime);
-    return q.exec();
+    q.addBindValue(nonNull(file));
+    q.addBindValue(nonNull(fileTime));
+    return run(q);
 }
 
 void Archive::keepFiled(const Record &record)
@@ -450,13 +469,13 @@ void Archive::keepFiled(const Record &record)
     if (!isOpen())
         return;
     if (!begin())
-        return (void)writeFailed(db_.lastError().text());
+        return (void)writeFailed(sqlError_);
     const QString hash = contentHash(record);
     std::optional<qint64> id = memoryFor(hash);
     if (!id)
         id = addMemory(record, hash, takenText(record, QDateTime::currentDateTime()));
     if (!id || !addArrival(*id, QStringLiteral("instrument"), QString(), QString()) || !commit())
-        return (void)writeFailed(db_.lastError().text());
+        return (void)writeFailed(sqlError_);
     wrote();
 }
 
@@ -471,7 +490,7 @@ std::optional<ImportTally> Archive::keepFile(const QList<Record> &records, const
     if (!isOpen())
         return std::nullopt;
     if (!begin()) {
-        writeFailed(db_.lastError().text());
+        writeFailed(sqlError_);
         return std::nullopt;
     }
     const QString absolute = path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
@@ -486,25 +505,25 @@ std::optional<ImportTally> Archive::keepFile(const QList<Record> &records, const
         if (!id) {
             id = addMemory(record, hash, takenText(record, fileTime.isValid() ? fileTime : QDateTime::currentDateTime()));
             if (!id) {
-                writeFailed(db_.lastError().text());
+                writeFailed(sqlError_);
                 return std::nullopt;
             }
             ++tally.added;
         } else {
             // The same file read again adds nothing.
             seen.addBindValue(*id);
-            seen.addBindValue(absolute);
-            seen.addBindValue(time);
+            seen.addBindValue(nonNull(absolute));
+            seen.addBindValue(nonNull(time));
             if (seen.exec() && seen.next())
                 continue;
         }
         if (!addArrival(*id, QStringLiteral("file"), absolute, time)) {
-            writeFailed(db_.lastError().text());
+            writeFailed(sqlError_);
             return std::nullopt;
         }
     }
     if (!commit()) {
-        writeFailed(db_.lastError().text());
+        writeFailed(sqlError_);
         return std::nullopt;
     }
     wrote();
@@ -519,7 +538,7 @@ bool Archive::keepNotes(const Record &before, const Record &after)
     if (old == now)
         return true; // nothing new to keep
     if (!begin())
-        return writeFailed(db_.lastError().text());
+        return writeFailed(sqlError_);
     const QString hash = contentHash(before);
     std::optional<qint64> id = memoryFor(hash);
     // A memory that reached the store while nothing was archived is kept
@@ -527,7 +546,7 @@ bool Archive::keepNotes(const Record &before, const Record &after)
     if (!id) {
         id = addMemory(before, hash, takenText(before, QDateTime::currentDateTime()));
         if (!id || !addArrival(*id, QStringLiteral("notes"), QString(), QString()))
-            return writeFailed(db_.lastError().text());
+            return writeFailed(sqlError_);
     }
     QSqlQuery q(db_);
     q.prepare(QStringLiteral("INSERT INTO note_version (uid, memory_id, at, station, user_name, old1, old2, old3,"
@@ -536,15 +555,15 @@ bool Archive::keepNotes(const Record &before, const Record &after)
     q.addBindValue(QUuid::createUuid().toString(QUuid::WithoutBraces));
     q.addBindValue(*id);
     q.addBindValue(utcNow());
-    q.addBindValue(station_);
-    q.addBindValue(user_);
+    q.addBindValue(nonNull(station_));
+    q.addBindValue(nonNull(user_));
     for (const QString &n : old)
         q.addBindValue(n);
     for (const QString &n : now)
         q.addBindValue(n);
     q.addBindValue(contentHash(after));
-    if (!q.exec() || !setSearchText(*id, after) || !commit())
-        return writeFailed(db_.lastError().text());
+    if (!run(q) || !setSearchText(*id, after) || !commit())
+        return writeFailed(sqlError_);
     wrote();
     return true;
 }

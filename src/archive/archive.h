@@ -15,6 +15,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QObject>
+#include <QSqlQuery>
 #include <QSqlDatabase>
 #include <QStringList>
 #include <QVariantList>
@@ -126,12 +127,16 @@ private:
     bool setSearchText(qint64 memory, const Record &record);
     bool begin();
     bool commit();
+    // Runs the prepared query, or `statement`; a failure's reason goes to sqlError_.
+    bool run(QSqlQuery &q, const QString &statement = QString());
 
     QString connection_;
     QSqlDatabase db_;
+    int version_ = 0; // the layout of the archive open
     QString path_;
     QString openError_;
     QString writeError_;
+    QString sqlError_; // the reason the last statement failed
     QString station_, user_;
 };
 

@@ -4,6 +4,7 @@
 // main window after Form_Load, shown as a user has it.
 
 #include "app/frmmain.h"
+#include "archive/archive.h"
 #include "common/workdir.h"
 #include "simkit/ptypair.h"
 #include "simkit/simulator.h"
@@ -40,12 +41,15 @@ struct Program
     TempWorkDir dir;
     vextrum::PtyPair instrument;
     MessageLog log;
+    std::unique_ptr<vextrum::Archive> archive; // none unless a test names one
     std::unique_ptr<vextrum::Session> session;
     std::unique_ptr<frmmain> main;
 
     // COM1 is our own pseudo-terminal, or the device given; the link waits
-    // as long as `timeouts` say.
-    explicit Program(const QString &com1 = QString(), const vextrum::LinkTimeouts &timeouts = {})
+    // as long as `timeouts` say; memories are archived in `archivePath`
+    // when one is named, as the program does at start.
+    explicit Program(const QString &com1 = QString(), const vextrum::LinkTimeouts &timeouts = {},
+                     const QString &archivePath = QString())
     {
         qputenv("VEXTRUM_COM1", (com1.isEmpty() ? instrument.slavePath() : com1).toLocal8Bit());
         QFile cfg(QStringLiteral("dfd.cfg"));
@@ -54,7 +58,11 @@ struct Program
         cfg.close();
         log.attach();
         session = std::make_unique<vextrum::Session>(timeouts);
-        main = std::make_unique<frmmain>(*session);
+        if (!archivePath.isEmpty()) {
+            archive = std::make_unique<vextrum::Archive>();
+            archive->open(archivePath);
+        }
+        main = std::make_unique<frmmain>(*session, archive.get());
         m = &session->store();
         main->Form_Load();
         // Shown and active, as a user has it: window shortcuts work only so.
