@@ -156,6 +156,11 @@ frmarchive::frmarchive(Archive &archive, const ReportContext &context, QWidget *
     connect(&context_.store, &MemoryStore::changed, this, &frmarchive::search);
 
     showState();
+    // Columns as wide as the first rows need, notes no wider than a note.
+    table_->resizeColumnsToContents();
+    const int note = table_->fontMetrics().horizontalAdvance(QStringLiteral("MMMMMMMMMMMMMMMMMM"));
+    for (int c = int(ArchiveColumn::Note1); c <= int(ArchiveColumn::Note4); ++c)
+        table_->setColumnWidth(c, std::min(table_->columnWidth(c), note));
     restoreSize(QSize(1100, 600));
 }
 

@@ -56,7 +56,14 @@ const char *const kSections[] = {
     "        > The title bar names the data file in use; a \"*\" there means\n"
     "          memories or notes that are in no file yet.\n"
     "        > Saving over another existing file asks first.\n"
-    "        > View stored files again with File, Open.\n",
+    "        > View stored files again with File, Open.\n"
+    "        > Every memory that reaches the PC (captured, received or read\n"
+    "          with File, Open) and every note save is also kept in the\n"
+    "          archive, before its entry is marked. View, Archive finds them\n"
+    "          again by the words of their notes and probe, the day, the\n"
+    "          memory number and the station, and names the archive file.\n"
+    "          \"Not archiving\" in the status bar says the archive cannot\n"
+    "          be used, and why; the program works on without it.\n",
 
     "5> How To Print Data File.\n"
     "        > Open the file, select the printer, select the memory numbers,\n"

@@ -51,7 +51,7 @@ void tst_menus::captionsAndNamesInOrder()
                           "Export PDF...=mnuexportpdf", "Export CSV...=mnuexportcsv",
                           "Export Picture...=mnuexportpic", "Report Letterhead...=mnuletterhead", "=",
                           "Exit=mnuexit"}));
-    QCOMPARE(items("mnuview"), (QStringList{"A-scan Viewer=mnuviewer", "Memory Browser=mnubrowser"}));
+    QCOMPARE(items("mnuview"), (QStringList{"A-scan Viewer=mnuviewer", "Memory Browser=mnubrowser", "Archive=mnuarchive"}));
     QCOMPARE(items("mnuhelp"), (QStringList{"Help Topic=mnuhelpt", "About Data Capture=mnuabout"}));
     QVERIFY(noKeys); // no shortcut or access keys
 }
@@ -79,6 +79,7 @@ void tst_menus::eachItemOpensItsWindowOnce_data()
     QTest::newRow("About") << "mnuabout" << "frmAbout" << "About Vextrum DGS";
     QTest::newRow("A-scan Viewer") << "mnuviewer" << "frmviewer" << "A-scan Viewer";
     QTest::newRow("Memory Browser") << "mnubrowser" << "frmbrowse" << "Memory Browser";
+    QTest::newRow("Archive") << "mnuarchive" << "frmarchive" << "Archive";
 }
 
 void tst_menus::eachItemOpensItsWindowOnce()
