@@ -352,6 +352,8 @@ void tst_archive::killedRightAfter()
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("ARCHIVE"), path);
     env.insert(QStringLiteral("MODE"), mode);
+    // Its working folder goes inside ours: killed, it cannot remove it.
+    env.insert(QStringLiteral("TMPDIR"), keep.path());
     env.insert(QStringLiteral("VEXTRUM_ARCHIVE_CHILD"), QStringLiteral("1"));
     program.setProcessEnvironment(env);
     program.start(QCoreApplication::applicationFilePath(), {});
