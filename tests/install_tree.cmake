@@ -1,6 +1,7 @@
 # Installs the build into a staging directory as `cmake --install` does for
-# a user, and checks that the program, the simulator, the exporter, the icons and the
-# desktop entry land where a desktop looks for them.
+# a user, and checks that the program, the simulator, the exporter, the
+# archive tool, the icons and the desktop entry land where a desktop looks
+# for them.
 #   cmake -DBUILD_DIR=... -DSTAGE=... -DICON_SIZES="16;32" -P install_tree.cmake
 file(REMOVE_RECURSE "${STAGE}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${STAGE}/usr"
@@ -9,7 +10,7 @@ if(NOT rc EQUAL 0)
     message(FATAL_ERROR "cmake --install failed: ${rc}")
 endif()
 
-set(expected bin/vextrum-dgs bin/vextrum-sim bin/vextrum-export
+set(expected bin/vextrum-dgs bin/vextrum-sim bin/vextrum-export bin/vextrum-archive
     share/applications/vextrum-dgs.desktop
     share/icons/hicolor/scalable/apps/vextrum-dgs.svg)
 foreach(size ${ICON_SIZES})

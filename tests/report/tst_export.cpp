@@ -2,6 +2,7 @@
 // the letterhead on both routes, the CSV read back, the A-scan pictures,
 // the menu path and the headless exporter.
 #include "app/fonts.h"
+#include "common/csv.h"
 #include "common/program.h"
 #include "display/ascan.h"
 #include "display/picturebox.h"
@@ -87,40 +88,6 @@ QRect onPage(const QPageLayout &layout, int x1, int y1, int x2, int y2)
 {
     const QPointF o = layout.paintRect(QPageLayout::Point).topLeft() * 96.0 / 72.0;
     return QRectF(o + QPointF(x1, y1) / 15.0, o + QPointF(x2, y2) / 15.0).toAlignedRect();
-}
-
-// RFC 4180 read back: fields, quotes doubled inside quoted fields, CRLF rows.
-QList<QStringList> parseCsv(QByteArray bytes)
-{
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        bytes.remove(0, 3);
-    const QString text = QString::fromUtf8(bytes);
-    QList<QStringList> rows;
-    QStringList row;
-    QString field;
-    bool quoted = false;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (quoted) {
-            if (c == QLatin1Char('"') && i + 1 < text.size() && text[i + 1] == QLatin1Char('"'))
-                field += c, ++i;
-            else if (c == QLatin1Char('"'))
-                quoted = false;
-            else
-                field += c;
-        } else if (c == QLatin1Char('"')) {
-            quoted = true;
-        } else if (c == QLatin1Char(',')) {
-            row << field, field.clear();
-        } else if (c == QLatin1Char('\r') && i + 1 < text.size() && text[i + 1] == QLatin1Char('\n')) {
-            row << field, field.clear();
-            rows << row, row.clear();
-            ++i;
-        } else {
-            field += c;
-        }
-    }
-    return rows;
 }
 
 // Runs f on the next modal dialog of type D to open.
