@@ -61,7 +61,7 @@ constexpr char kUsage[] =
     "    --pdf OUT.pdf  one report page per memory, as printed, with the\n"
     "                   letterhead set in the program (Report Letterhead).\n"
     "    --csv OUT.csv  one row per memory, as File, Export CSV writes it.\n"
-    "  --archive FILE   the archive; default: the program's own,\n"
+    "  --archive FILE   the archive; default: the one the program uses,\n"
     "                   %s\n"
     "  --help           this text.\n"
     "  --               ends the options: what follows are paths or ids.\n"
@@ -80,7 +80,7 @@ int fail(int code, const QString &message)
 
 int usage()
 {
-    std::printf(kUsage, qPrintable(QDir::toNativeSeparators(Archive::defaultPath())));
+    std::printf(kUsage, qPrintable(QDir::toNativeSeparators(Archive::chosenPath())));
     return 0;
 }
 
@@ -392,8 +392,7 @@ int main(int argc, char *argv[])
             return fail(2, QStringLiteral("--pdf and --csv name the same path %1 (see --help)").arg(csvOut));
     }
 
-    if (archivePath.isEmpty())
-        archivePath = Archive::defaultPath();
+    archivePath = Archive::chosenPath(archivePath);
     // A search or an export of an archive that is not there is a mistyped
     // name: making an empty archive would only hide it.
     if (!importing && !QFileInfo::exists(archivePath))

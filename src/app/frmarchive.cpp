@@ -365,7 +365,7 @@ void frmarchive::chooseArchive()
     if (path.isEmpty())
         return;
     // Kept for the next start too; --archive on the command line still wins.
-    QSettings().setValue(QStringLiteral("Archive/Path"), path);
+    QSettings().setValue(QString::fromLatin1(Archive::kPathKey), path);
     archive_.open(path);
     emit status(archive_.isArchiving() ? QStringLiteral("Archiving into %1").arg(QDir::toNativeSeparators(path))
                                        : archive_.why());

@@ -76,7 +76,9 @@ const char *const kSections[] = {
     "          comparing two memories) and the Memory Browser (all memories\n"
     "          in a table).\n"
     "        > Without a display, the program vextrum-export writes the same\n"
-    "          PDF, CSV and pictures from a data file.\n",
+    "          PDF, CSV and pictures from a data file, and vextrum-archive\n"
+    "          imports folders of data files into the archive, searches it\n"
+    "          and exports archived memories.\n",
 
     "6> How to select Printer.\n"
     "        > Printer set-up is in the File menu (PrintSetup).\n"

@@ -31,13 +31,8 @@ int main(int argc, char *argv[])
     // The archive named on the command line, else the one chosen last in
     // the Archive window, else the default. One that cannot be opened
     // leaves the program working without it.
-    QString path = options.value(archivePath);
-    if (path.isEmpty())
-        path = QSettings().value(QStringLiteral("Archive/Path")).toString();
-    if (path.isEmpty())
-        path = vextrum::Archive::defaultPath();
     vextrum::Archive archive;
-    archive.open(path);
+    archive.open(vextrum::Archive::chosenPath(options.value(archivePath)));
 
     vextrum::Session session;
     frmmain main(session, &archive);

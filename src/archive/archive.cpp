@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QSysInfo>
 #include <QUuid>
@@ -139,6 +140,22 @@ QString textQuery(const QString &typed)
     return phrases.join(QLatin1Char(' '));
 }
 
+// The statements each memory kept runs, prepared once for the connection.
+enum class Statement { MemoryByHash, MemoryByNotes, AddMemory, DropWords, AddWords, AddArrival, SeenArrival, Count };
+const char *const kStatements[int(Statement::Count)] = {
+    "SELECT id FROM memory WHERE hash = ?",
+    "SELECT memory_id FROM note_version WHERE after_hash = ? ORDER BY id DESC LIMIT 1",
+    "INSERT INTO memory (uid, hash, record, memory_number, taken, range_text, gain_text, probe, note1, note2, note3,"
+    " note4, first_arrived) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+    "DELETE FROM memory_text WHERE rowid = ?",
+    "INSERT INTO memory_text (rowid, notes, probe) VALUES (?, ?, ?)",
+    "INSERT INTO arrival (uid, memory_id, at, station, user_name, source, file_path, file_time)"
+    " VALUES (?, ?, ?, ?, ?, ?, ?, ?)",
+    "SELECT 1 FROM arrival WHERE memory_id = ? AND file_path = ? AND file_time = ?",
+};
+
+constexpr int kFewMatches = 20000;
+
 const char *const kLatestNotes = " LEFT JOIN note_version v"
                                  " ON v.id = (SELECT max(id) FROM note_version WHERE memory_id = m.id)";
 
@@ -207,6 +224,16 @@ Archive::~Archive()
     close();
 }
 
+const char *const Archive::kPathKey = "Archive/Path";
+
+QString Archive::chosenPath(const QString &given)
+{
+    if (!given.isEmpty())
+        return given;
+    const QString chosen = QSettings().value(QString::fromLatin1(kPathKey)).toString();
+    return chosen.isEmpty() ? defaultPath() : chosen;
+}
+
 QString Archive::defaultPath()
 {
     return QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))
@@ -215,6 +242,7 @@ QString Archive::defaultPath()
 
 void Archive::close()
 {
+    statements_.clear();
     if (db_.isValid()) {
         db_.close();
         db_ = QSqlDatabase();
@@ -331,7 +359,9 @@ bool Archive::open(const QString &path, int upTo)
     // Write-ahead log with a full sync at each commit: a memory committed
     // survives a crash or a power cut.
     if (!q.exec(QStringLiteral("PRAGMA journal_mode = WAL")) || !q.exec(QStringLiteral("PRAGMA synchronous = FULL"))
-        || !q.exec(QStringLiteral("PRAGMA foreign_keys = ON")))
+        || !q.exec(QStringLiteral("PRAGMA foreign_keys = ON"))
+        // Room for the indexes of a large archive: imports slow down less.
+        || !q.exec(QStringLiteral("PRAGMA cache_size = -32768")))
         return fail(tr("the archive %1 cannot be written (%2)").arg(shown, q.lastError().text()));
 
     if (!begin())
@@ -392,27 +422,36 @@ bool Archive::commit()
     return run(q, QStringLiteral("COMMIT"));
 }
 
+QSqlQuery &Archive::statement(int which)
+{
+    if (statements_.empty()) {
+        statements_.reserve(std::size_t(Statement::Count));
+        for (int s = 0; s < int(Statement::Count); ++s) {
+            statements_.emplace_back(db_);
+            statements_.back().prepare(QString::fromLatin1(kStatements[s]));
+        }
+    }
+    return statements_[std::size_t(which)];
+}
+
 std::optional<qint64> Archive::memoryFor(const QString &hash)
 {
     // The memory as first kept, or as a note save left it.
-    QSqlQuery q(db_);
-    q.prepare(QStringLiteral("SELECT id FROM memory WHERE hash = ?"));
-    q.addBindValue(hash);
-    if (q.exec() && q.next())
-        return q.value(0).toLongLong();
-    q.prepare(QStringLiteral("SELECT memory_id FROM note_version WHERE after_hash = ? ORDER BY id DESC LIMIT 1"));
-    q.addBindValue(hash);
-    if (q.exec() && q.next())
-        return q.value(0).toLongLong();
+    for (Statement s : {Statement::MemoryByHash, Statement::MemoryByNotes}) {
+        QSqlQuery &q = statement(int(s));
+        q.addBindValue(hash);
+        const bool found = q.exec() && q.next();
+        const qint64 id = found ? q.value(0).toLongLong() : 0;
+        q.finish();
+        if (found)
+            return id;
+    }
     return std::nullopt;
 }
 
 std::optional<qint64> Archive::addMemory(const Record &record, const QString &hash, const QString &taken)
 {
-    QSqlQuery q(db_);
-    q.prepare(QStringLiteral("INSERT INTO memory (uid, hash, record, memory_number, taken, range_text, gain_text,"
-                             " probe, note1, note2, note3, note4, first_arrived)"
-                             " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    QSqlQuery &q = statement(int(Statement::AddMemory));
     q.addBindValue(QUuid::createUuid().toString(QUuid::WithoutBraces));
     q.addBindValue(hash);
     q.addBindValue(recordBytes(record));
@@ -436,12 +475,11 @@ bool Archive::setSearchText(qint64 memory, const Record &record)
 {
     if (version_ < 2) // an archive kept at an earlier layout has no search words
         return true;
-    QSqlQuery q(db_);
-    q.prepare(QStringLiteral("DELETE FROM memory_text WHERE rowid = ?"));
-    q.addBindValue(memory);
-    if (!run(q))
+    QSqlQuery &drop = statement(int(Statement::DropWords));
+    drop.addBindValue(memory);
+    if (!run(drop))
         return false;
-    q.prepare(QStringLiteral("INSERT INTO memory_text (rowid, notes, probe) VALUES (?, ?, ?)"));
+    QSqlQuery &q = statement(int(Statement::AddWords));
     q.addBindValue(memory);
     q.addBindValue(notesOf(record).join(QLatin1Char(' ')));
     q.addBindValue(fieldValue(record, Field::ProbeName));
@@ -450,9 +488,7 @@ bool Archive::setSearchText(qint64 memory, const Record &record)
 
 bool Archive::addArrival(qint64 memory, const QString &source, const QString &file, const QString &fileTime)
 {
-    QSqlQuery q(db_);
-    q.prepare(QStringLiteral("INSERT INTO arrival (uid, memory_id, at, station, user_name, source, file_path,"
-                             " file_time) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
+    QSqlQuery &q = statement(int(Statement::AddArrival));
     q.addBindValue(QUuid::createUuid().toString(QUuid::WithoutBraces));
     q.addBindValue(memory);
     q.addBindValue(utcNow());
@@ -496,8 +532,7 @@ std::optional<ImportTally> Archive::keepFile(const QList<Record> &records, const
     const QString absolute = path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
     const QString time = fileTime.isValid() ? fileTime.toUTC().toString(Qt::ISODate) : QString();
     ImportTally tally;
-    QSqlQuery seen(db_);
-    seen.prepare(QStringLiteral("SELECT 1 FROM arrival WHERE memory_id = ? AND file_path = ? AND file_time = ?"));
+    QSqlQuery &seen = statement(int(Statement::SeenArrival));
     for (const Record &record : records) {
         ++tally.memories;
         const QString hash = contentHash(record);
@@ -514,7 +549,9 @@ std::optional<ImportTally> Archive::keepFile(const QList<Record> &records, const
             seen.addBindValue(*id);
             seen.addBindValue(nonNull(absolute));
             seen.addBindValue(nonNull(time));
-            if (seen.exec() && seen.next())
+            const bool again = seen.exec() && seen.next();
+            seen.finish();
+            if (again)
                 continue;
         }
         if (!addArrival(*id, QStringLiteral("file"), absolute, time)) {
@@ -580,7 +617,17 @@ QString Archive::findSql(const ArchiveFilter &filter, QVariantList *binds) const
     QStringList where;
     const QString words = textQuery(filter.text);
     if (!words.isEmpty()) {
-        where << QStringLiteral("m.id IN (SELECT rowid FROM memory_text WHERE memory_text MATCH ?)");
+        // Few matches: take them and sort them. Many (a common word): walk
+        // the memories newest first and test each, so the first screen
+        // comes without sorting them all ("+" keeps the search off m.id).
+        QSqlQuery many(db_);
+        many.prepare(QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM memory_text WHERE memory_text MATCH ?"
+                                    " LIMIT %1)")
+                         .arg(kFewMatches));
+        many.addBindValue(words);
+        const bool common = many.exec() && many.next() && many.value(0).toInt() >= kFewMatches;
+        where << (common ? QStringLiteral("+m.id IN (SELECT rowid FROM memory_text WHERE memory_text MATCH ?)")
+                         : QStringLiteral("m.id IN (SELECT rowid FROM memory_text WHERE memory_text MATCH ?)"));
         *binds << words;
     } else if (!filter.text.trimmed().isEmpty()) {
         where << QStringLiteral("0 = 1"); // only punctuation typed: nothing holds such a word

@@ -20,6 +20,7 @@
 #include <QStringList>
 #include <QVariantList>
 #include <optional>
+#include <vector>
 
 namespace vextrum {
 
@@ -72,6 +73,10 @@ public:
 
     // archive.sqlite in the user's application data folder.
     static QString defaultPath();
+    // The archive to use: `given` (--archive), else the one the user last
+    // chose (kept in the settings under kPathKey), else the default.
+    static QString chosenPath(const QString &given = QString());
+    static const char *const kPathKey;
 
     // Opens the archive at `path`, making it when there is none and
     // bringing an older layout up to date in one transaction. An archive
@@ -126,6 +131,8 @@ private:
     bool addArrival(qint64 memory, const QString &source, const QString &file, const QString &fileTime);
     bool setSearchText(qint64 memory, const Record &record);
     bool begin();
+    // A statement of those every memory kept runs, prepared on first use.
+    QSqlQuery &statement(int which);
     bool commit();
     // Runs the prepared query, or `statement`; a failure's reason goes to sqlError_.
     bool run(QSqlQuery &q, const QString &statement = QString());
@@ -137,6 +144,7 @@ private:
     QString openError_;
     QString writeError_;
     QString sqlError_; // the reason the last statement failed
+    std::vector<QSqlQuery> statements_;
     QString station_, user_;
 };
 
