@@ -8,7 +8,7 @@ BUILD="${VEXTRUM_BUILD_DIR:-$ROOT/build}"
 # Packages the build, the tests and the report need.
 PACKAGES=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev
           qt6-svg-dev libqt6sql6-sqlite libgl-dev fonts-liberation
-          poppler-utils)
+          poppler-utils libqt6sql6-psql postgresql-15)
 
 install_missing() {
     local missing=()

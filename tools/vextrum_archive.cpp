@@ -4,6 +4,7 @@
 
 #include "app/fonts.h"
 #include "archive/archive.h"
+#include "archive/serversync.h"
 #include "files/datafile.h"
 #include "report/export.h"
 #include "report/letterhead.h"
@@ -13,6 +14,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QSettings>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
@@ -34,6 +36,8 @@ constexpr char kUsage[] =
     "       vextrum-archive find [--text WORDS] [--since DATE] [--until DATE]\n"
     "                            [--memory N] [--station NAME] [--csv] [--archive FILE]\n"
     "       vextrum-archive export ID... [--pdf OUT.pdf] [--csv OUT.csv] [--archive FILE]\n"
+    "       vextrum-archive push [--server URI] [--archive FILE]\n"
+    "       vextrum-archive server-init URI\n"
     "\n"
     "Works on the archive of Vextrum DGS (View, Archive) without a display.\n"
     "\n"
@@ -56,11 +60,23 @@ constexpr char kUsage[] =
     "    --memory N     memory number N, 1 to 200.\n"
     "    --station NAME arrived on the PC named NAME.\n"
     "    --csv          CSV (RFC 4180, UTF-8) with a header row instead.\n"
+    "    --server URI   searches the team's archive on that server instead.\n"
     "  export ID...     archived memories by the id find gives, with their latest\n"
     "                   notes, to one file or both:\n"
     "    --pdf OUT.pdf  one report page per memory, as printed, with the\n"
     "                   letterhead set in the program (Report Letterhead).\n"
     "    --csv OUT.csv  one row per memory, as File, Export CSV writes it.\n"
+    "  push             sends what waits in this PC's archive to the team's server\n"
+    "                   (default: the one set under Server... in the Archive\n"
+    "                   window); the server adds nothing it holds already.\n"
+    "  server-init URI  makes the archive's tables, roles (vextrum_inspector adds\n"
+    "                   and reads, vextrum_reader reads) and guards on a\n"
+    "                   PostgreSQL database, or brings them up to date: for the\n"
+    "                   database's owner.\n"
+    "  URI              a PostgreSQL connection URI, as libpq takes it\n"
+    "                   (postgresql://user@host:5432/vextrum?sslmode=verify-full);\n"
+    "                   passwords come from the password file, a service file or\n"
+    "                   PGPASSWORD, never from the command line.\n"
     "  --archive FILE   the archive; default: the one the program uses,\n"
     "                   %s\n"
     "  --help           this text.\n"
@@ -76,6 +92,32 @@ int fail(int code, const QString &message)
 {
     std::fprintf(stderr, "vextrum-archive: %s\n", qPrintable(message));
     return code;
+}
+
+// Sends what waits, batch by batch, until nothing does.
+int pushCommand(Archive &local, QString uri)
+{
+    if (uri.isEmpty())
+        uri = QSettings().value(QString::fromLatin1(ServerSync::kServerKey)).toString();
+    if (uri.isEmpty())
+        return fail(2, QStringLiteral("no server: give --server URI, or set one under Server... (see --help)"));
+    Archive team;
+    if (!team.openServer(uri))
+        return fail(1, team.why());
+    qint64 sent = 0;
+    for (;;) {
+        const int n = local.pushTo(team, 500);
+        if (n < 0)
+            return fail(1, QStringLiteral("the server %1 took no more (%2); %3 sent, %4 wait")
+                               .arg(team.path(), team.lastFailure().isEmpty() ? local.lastFailure() : team.lastFailure())
+                               .arg(sent)
+                               .arg(local.waiting()));
+        if (n == 0)
+            break;
+        sent += n;
+    }
+    std::printf("%s sent to %s; nothing waits.\n", qPrintable(groupedNumber(sent)), qPrintable(team.path()));
+    return 0;
 }
 
 int usage()
@@ -306,10 +348,12 @@ int main(int argc, char *argv[])
     if (command == QLatin1String("--help") || command == QLatin1String("-h"))
         return usage();
     const bool importing = command == QLatin1String("import"), finding = command == QLatin1String("find");
-    if (!importing && !finding && !exporting)
-        return fail(2, QStringLiteral("unknown command %1: give import, find or export (see --help)").arg(command));
+    const bool pushing = command == QLatin1String("push"), initing = command == QLatin1String("server-init");
+    if (!importing && !finding && !exporting && !pushing && !initing)
+        return fail(2, QStringLiteral("unknown command %1: give import, find, export, push or server-init (see --help)")
+                           .arg(command));
 
-    QString archivePath, text, since, until, memory, station, pdf, csvOut;
+    QString archivePath, text, since, until, memory, station, pdf, csvOut, server;
     bool csv = false;
     QStringList words; // paths or ids
     bool optionsEnded = false;
@@ -339,6 +383,8 @@ int main(int argc, char *argv[])
                                                        : target;
         if (exporting)
             target = a == QLatin1String("--pdf") ? &pdf : a == QLatin1String("--csv") ? &csvOut : target;
+        if ((finding || pushing) && a == QLatin1String("--server"))
+            target = &server;
         if (!target)
             return fail(2, QStringLiteral("unknown option %1 for %2 (see --help)").arg(a, command));
         // The next word is the value, unless there is none or it is the
@@ -392,6 +438,25 @@ int main(int argc, char *argv[])
             return fail(2, QStringLiteral("--pdf and --csv name the same path %1 (see --help)").arg(csvOut));
     }
 
+    if (initing) {
+        if (words.size() != 1)
+            return fail(2, QStringLiteral("server-init takes one server URI (see --help)"));
+        Archive team;
+        if (!team.initServer(words.front()))
+            return fail(1, team.why());
+        std::printf("The team archive on %s is ready (archive version %d).\n", qPrintable(team.path()),
+                    kArchiveVersion);
+        return 0;
+    }
+    if (pushing && !words.isEmpty())
+        return fail(2, QStringLiteral("push takes options only, not %1 (see --help)").arg(words.first()));
+    if (finding && !server.isEmpty()) {
+        Archive team;
+        if (!team.openServer(server))
+            return fail(1, team.why());
+        return findCommand(team, filter, csv);
+    }
+
     archivePath = Archive::chosenPath(archivePath);
     // A search or an export of an archive that is not there is a mistyped
     // name: making an empty archive would only hide it.
@@ -408,5 +473,7 @@ int main(int argc, char *argv[])
         return importCommand(archive, words);
     if (finding)
         return findCommand(archive, filter, csv);
+    if (pushing)
+        return pushCommand(archive, server);
     return exportCommand(archive, ids, pdf, csvOut);
 }

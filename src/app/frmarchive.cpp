@@ -3,6 +3,8 @@
 #include "app/exportmenu.h"
 #include "archive/archive.h"
 #include "archive/archivemodel.h"
+#include "archive/serversync.h"
+#include "app/frmserver.h"
 #include "display/msgbox.h"
 #include "report/export.h"
 #include "report/printreport.h"
@@ -24,6 +26,7 @@
 #include <QSettings>
 #include <QSpinBox>
 #include <QSqlError>
+#include <QSqlQuery>
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -40,6 +43,8 @@ QPushButton *button(QWidget *parent, const char *name, const QString &text)
     return b;
 }
 
+constexpr int kServerRows = 500; // a search of the team archive shows its first rows
+
 QString notesText(const QStringList &notes)
 {
     static const char *const names[] = {"Operator", "Job detail", "Defect detail", "Remark"};
@@ -49,12 +54,30 @@ QString notesText(const QStringList &notes)
     return lines.join(QLatin1Char('\n'));
 }
 
+// Every note save of a memory, newest first.
+QString historyText(const QList<NoteVersion> &history)
+{
+    QStringList text;
+    for (const NoteVersion &v : history)
+        text << QStringLiteral("%1, %2 on %3\n was:\n%4\n became:\n%5")
+                    .arg(v.at.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), v.user, v.station,
+                         notesText(v.before), notesText(v.after));
+    if (text.isEmpty())
+        text << QStringLiteral("The notes are as the memory arrived: never saved since.");
+    return text.join(QStringLiteral("\n\n"));
+}
+
 } // namespace
 
-frmarchive::frmarchive(Archive &archive, const ReportContext &context, QWidget *parent)
-    : ViewWindow("frmarchive", QStringLiteral("Archive"), parent), archive_(archive), context_(context)
+frmarchive::frmarchive(Archive &archive, ServerSync *sync, const ReportContext &context, QWidget *parent)
+    : ViewWindow("frmarchive", QStringLiteral("Archive"), parent), archive_(archive), sync_(sync), context_(context)
 {
     model_ = new ArchiveModel(archive_, this);
+    team_ = new ArchiveRows(this);
+    source_ = new QLabel(this);
+    source_->setObjectName(QStringLiteral("labsource"));
+    auto *server = button(this, "cmdserver", QStringLiteral("Server..."));
+    server->setEnabled(sync_ != nullptr);
 
     file_ = new QLabel(this);
     file_->setObjectName(QStringLiteral("labarchive"));
@@ -108,6 +131,9 @@ frmarchive::frmarchive(Archive &archive, const ReportContext &context, QWidget *
     auto *top = new QHBoxLayout;
     top->addWidget(file_, 1);
     top->addWidget(change);
+    auto *team = new QHBoxLayout;
+    team->addWidget(source_, 1);
+    team->addWidget(server);
     auto *filters = new QHBoxLayout;
     filters->addWidget(new QLabel(QStringLiteral("Find:"), this));
     filters->addWidget(find_, 1);
@@ -126,6 +152,7 @@ frmarchive::frmarchive(Archive &archive, const ReportContext &context, QWidget *
     buttons->addWidget(result_);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top);
+    layout->addLayout(team);
     layout->addLayout(filters);
     layout->addWidget(table_, 1);
     layout->addLayout(buttons);
@@ -143,12 +170,24 @@ frmarchive::frmarchive(Archive &archive, const ReportContext &context, QWidget *
         connect(d, &QDateEdit::dateChanged, typing_, qOverload<>(&QTimer::start));
     connect(memory_, &QSpinBox::valueChanged, typing_, qOverload<>(&QTimer::start));
     connect(station_, &QComboBox::currentIndexChanged, this, &frmarchive::search);
-    connect(table_, &QTableView::doubleClicked, this, [this](const QModelIndex &i) { showMemory(model_->idAt(i.row())); });
+    connect(table_, &QTableView::doubleClicked, this, [this](const QModelIndex &i) { showMemory(idAt(i.row())); });
+    connect(server, &QPushButton::clicked, this, [this] {
+        frmserver box(*sync_, this);
+        box.exec();
+    });
+    if (sync_)
+        connect(sync_, &ServerSync::statusChanged, this, [this] {
+            // Reached or lost: search where the answer now comes from.
+            if (onServer_ != (sync_->hasServer() && sync_->reachable()))
+                search();
+            else
+                showSource();
+        });
     connect(show, &QPushButton::clicked, this, &frmarchive::showSelected);
     connect(history, &QPushButton::clicked, this, &frmarchive::showNoteHistory);
-    connect(toSlots, &QPushButton::clicked, this, &frmarchive::putIntoSlots);
-    connect(pdf, &QPushButton::clicked, this, &frmarchive::exportPdf);
-    connect(csv, &QPushButton::clicked, this, &frmarchive::exportCsv);
+    connect(toSlots, &QPushButton::clicked, this, [this] { putIntoSlots(); });
+    connect(pdf, &QPushButton::clicked, this, [this] { exportPdf(); });
+    connect(csv, &QPushButton::clicked, this, [this] { exportCsv(); });
     connect(print, &QPushButton::clicked, this, &frmarchive::printSelected);
     connect(change, &QPushButton::clicked, this, &frmarchive::chooseArchive);
     connect(&archive_, &Archive::stateChanged, this, &frmarchive::showState);
@@ -196,9 +235,67 @@ ArchiveFilter frmarchive::filter() const
     return f;
 }
 
+void frmarchive::showSource()
+{
+    QString text = QStringLiteral("This PC only");
+    if (onServer_)
+        text = QStringLiteral("Team archive, server reachable");
+    else if (sync_ && sync_->hasServer() && sync_->unreachableSince().isValid())
+        text = QStringLiteral("This PC only: server not reachable since %1")
+                   .arg(sync_->unreachableSince().toString(QStringLiteral("HH:mm")));
+    else if (sync_ && sync_->hasServer())
+        text = QStringLiteral("This PC only: server not reached yet");
+    source_->setText(text);
+}
+
 void frmarchive::search()
 {
     typing_->stop();
+    onServer_ = sync_ && sync_->hasServer() && sync_->reachable();
+    showSource();
+    if (onServer_) {
+        // The server answers on the sending thread; the newest question's
+        // answer is the one shown.
+        const ArchiveFilter f = filter();
+        const int asked = ++questions_;
+        result_->setText(QStringLiteral("Searching the team archive..."));
+        sync_->ask(
+            [f](Archive &server) -> QVariant {
+                if (!server.isOpen())
+                    return server.why();
+                QVariantList binds;
+                QSqlQuery q(server.database());
+                q.setForwardOnly(true);
+                q.prepare(server.findSql(f, &binds) + QStringLiteral(" LIMIT %1").arg(kServerRows + 1));
+                for (const QVariant &v : binds)
+                    q.addBindValue(v);
+                if (!q.exec())
+                    return q.lastError().text();
+                return QVariant::fromValue(ArchiveRows::read(q, kServerRows + 1));
+            },
+            this,
+            [this, asked](const QVariant &answer) {
+                if (asked != questions_)
+                    return;
+                if (answer.typeId() == QMetaType::QString) {
+                    result_->setText(QStringLiteral("The team archive cannot be searched: %1").arg(answer.toString()));
+                    return;
+                }
+                QList<QVariantList> rows = answer.value<QList<QVariantList>>();
+                const bool more = rows.size() > kServerRows;
+                if (more)
+                    rows.removeLast();
+                team_->setRows(rows);
+                if (table_->model() != team_)
+                    table_->setModel(team_);
+                table_->setColumnHidden(int(ArchiveColumn::Id), true);
+                result_->setText(more ? QStringLiteral("first %1 memories: narrow the search").arg(kServerRows)
+                                      : QStringLiteral("%1 memories").arg(rows.size()));
+            });
+        return;
+    }
+    if (table_->model() != model_)
+        table_->setModel(model_);
     if (!archive_.isOpen()) {
         model_->clear();
         result_->setText(QStringLiteral("Nothing to search: no archive is open."));
@@ -216,6 +313,11 @@ void frmarchive::search()
                                             : QStringLiteral("%1 memories").arg(rows));
 }
 
+qint64 frmarchive::idAt(int row) const
+{
+    return onServer_ ? team_->idAt(row) : model_->idAt(row);
+}
+
 QList<qint64> frmarchive::selectedIds() const
 {
     QList<int> rows;
@@ -224,19 +326,33 @@ QList<qint64> frmarchive::selectedIds() const
     std::sort(rows.begin(), rows.end());
     QList<qint64> ids;
     for (int r : rows)
-        ids << model_->idAt(r);
+        ids << idAt(r);
     return ids;
 }
 
-QList<ExportMemory> frmarchive::selectedMemories() const
+void frmarchive::withMemories(const QList<qint64> &ids, std::function<void(const QList<ExportMemory> &)> act)
 {
-    QList<ExportMemory> memories;
-    for (qint64 id : selectedIds())
-        if (const auto record = archive_.memory(id)) {
-            const double n = ownNumber(*record);
-            memories << ExportMemory{n >= 1 && n <= kMemoryCount && n == int(n) ? int(n) : 0, *record};
-        }
-    return memories;
+    auto records = [ids](Archive &from) {
+        QVariantList found;
+        for (qint64 id : ids)
+            if (const auto record = from.memory(id))
+                found << recordBytes(*record);
+        return found;
+    };
+    auto take = [act](const QVariantList &found) {
+        QList<ExportMemory> memories;
+        for (const QVariant &bytes : found)
+            if (const auto record = recordFromBytes(bytes.toByteArray())) {
+                const double n = ownNumber(*record);
+                memories << ExportMemory{n >= 1 && n <= kMemoryCount && n == int(n) ? int(n) : 0, *record};
+            }
+        act(memories);
+    };
+    if (onServer_)
+        sync_->ask([records](Archive &server) -> QVariant { return records(server); }, this,
+                   [take](const QVariant &found) { take(found.toList()); });
+    else
+        take(records(archive_));
 }
 
 void frmarchive::showSelected()
@@ -248,21 +364,28 @@ void frmarchive::showSelected()
 
 void frmarchive::showMemory(qint64 id)
 {
-    if (const auto record = archive_.memory(id)) {
-        context_.store.showArchived(*record);
+    withMemories({id}, [this](const QList<ExportMemory> &found) {
+        if (found.isEmpty())
+            return;
+        context_.store.showArchived(found.front().record);
         emit memoryShown();
         emit status(QStringLiteral("Archived memory shown: its notes are saved into the archive"));
-    }
+    });
 }
 
 void frmarchive::putIntoSlots()
+{
+    withMemories(selectedIds(), [this](const QList<ExportMemory> &found) { putIntoSlots(found); });
+}
+
+void frmarchive::putIntoSlots(const QList<ExportMemory> &found)
 {
     // One memory a slot: of several with one number, the first in the table.
     QList<Record> records;
     QList<int> replaced, taken;
     std::set<int> numbers;
     int skipped = 0;
-    for (const ExportMemory &m : selectedMemories()) {
+    for (const ExportMemory &m : found) {
         if (m.number == 0 || !numbers.insert(m.number).second) {
             ++skipped;
             continue;
@@ -294,18 +417,20 @@ void frmarchive::showNoteHistory()
     const QList<qint64> ids = selectedIds();
     if (ids.isEmpty())
         return;
-    QStringList text;
-    const QList<NoteVersion> history = archive_.noteHistory(ids.front());
-    for (const NoteVersion &v : history)
-        text << QStringLiteral("%1, %2 on %3\n was:\n%4\n became:\n%5")
-                    .arg(v.at.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), v.user, v.station,
-                         notesText(v.before), notesText(v.after));
-    if (text.isEmpty())
-        text << QStringLiteral("The notes are as the memory arrived: never saved since.");
+    const qint64 id = ids.front();
+    if (onServer_)
+        sync_->ask([id](Archive &server) -> QVariant { return historyText(server.noteHistory(id)); }, this,
+                   [this](const QVariant &text) { showHistory(text.toString()); });
+    else
+        showHistory(historyText(archive_.noteHistory(id)));
+}
+
+void frmarchive::showHistory(const QString &text)
+{
     QDialog box(this);
     box.setObjectName(QStringLiteral("frmnotehistory"));
     box.setWindowTitle(QStringLiteral("Note History"));
-    auto *view = new QPlainTextEdit(text.join(QStringLiteral("\n\n")), &box);
+    auto *view = new QPlainTextEdit(text, &box);
     view->setObjectName(QStringLiteral("txthistory"));
     view->setReadOnly(true);
     auto *close = new QDialogButtonBox(QDialogButtonBox::Close, &box);
@@ -319,7 +444,11 @@ void frmarchive::showNoteHistory()
 
 void frmarchive::exportPdf()
 {
-    const QList<ExportMemory> memories = selectedMemories();
+    withMemories(selectedIds(), [this](const QList<ExportMemory> &m) { exportPdf(m); });
+}
+
+void frmarchive::exportPdf(const QList<ExportMemory> &memories)
+{
     if (memories.isEmpty())
         return MsgBox(this, QStringLiteral("There is no selected memory to export."));
     const QString text = exportPdfOf(memories, context_.print, this);
@@ -329,7 +458,11 @@ void frmarchive::exportPdf()
 
 void frmarchive::exportCsv()
 {
-    const QList<ExportMemory> memories = selectedMemories();
+    withMemories(selectedIds(), [this](const QList<ExportMemory> &m) { exportCsv(m); });
+}
+
+void frmarchive::exportCsv(const QList<ExportMemory> &memories)
+{
     if (memories.isEmpty())
         return MsgBox(this, QStringLiteral("There is no selected memory to export."));
     const QString text = exportCsvOf(memories, this);
@@ -339,7 +472,11 @@ void frmarchive::exportCsv()
 
 void frmarchive::printSelected()
 {
-    const QList<ExportMemory> memories = selectedMemories();
+    withMemories(selectedIds(), [this](const QList<ExportMemory> &m) { print(m); });
+}
+
+void frmarchive::print(const QList<ExportMemory> &memories)
+{
     if (memories.isEmpty() || !context_.window)
         return MsgBox(this, QStringLiteral("There is no selected memory to print."));
     ReportJob job(context_.print.printer());

@@ -9,6 +9,7 @@
 #include "report/reportcontext.h"
 
 #include <QList>
+#include <functional>
 
 class QCheckBox;
 class QComboBox;
@@ -22,6 +23,8 @@ class QTimer;
 namespace vextrum {
 class Archive;
 class ArchiveModel;
+class ArchiveRows;
+class ServerSync;
 struct ArchiveFilter;
 struct ExportMemory;
 } // namespace vextrum
@@ -30,7 +33,9 @@ class frmarchive : public ViewWindow
 {
     Q_OBJECT
 public:
-    frmarchive(vextrum::Archive &archive, const vextrum::ReportContext &context, QWidget *parent = nullptr);
+    // `sync`, when given, is the team's server: searched while reachable.
+    frmarchive(vextrum::Archive &archive, vextrum::ServerSync *sync, const vextrum::ReportContext &context,
+               QWidget *parent = nullptr);
 
     QTableView *table() const { return table_; }
     vextrum::ArchiveModel *model() const { return model_; }
@@ -54,13 +59,27 @@ signals:
 
 private:
     vextrum::ArchiveFilter filter() const;
-    QList<vextrum::ExportMemory> selectedMemories() const;
+    qint64 idAt(int row) const;
+    // The memories `ids` from where the table's rows come, handed to `act`
+    // (at once from this PC, when the server answers from there).
+    void withMemories(const QList<qint64> &ids, std::function<void(const QList<vextrum::ExportMemory> &)> act);
+    void putIntoSlots(const QList<vextrum::ExportMemory> &found);
+    void exportPdf(const QList<vextrum::ExportMemory> &memories);
+    void exportCsv(const QList<vextrum::ExportMemory> &memories);
+    void print(const QList<vextrum::ExportMemory> &memories);
+    void showHistory(const QString &text);
+    void showSource();
     void showState();
     void chooseArchive();
 
     vextrum::Archive &archive_;
+    vextrum::ServerSync *sync_;
     vextrum::ReportContext context_;
     vextrum::ArchiveModel *model_;
+    vextrum::ArchiveRows *team_;
+    QLabel *source_;
+    bool onServer_ = false; // the rows shown are the server's
+    int questions_ = 0;     // searches sent to the server
     QLabel *file_;
     QLineEdit *find_;
     QCheckBox *useSince_, *useUntil_;

@@ -4,6 +4,7 @@
 #include "app/frmabout.h"
 #include "app/frmarchive.h"
 #include "archive/archive.h"
+#include "archive/serversync.h"
 #include "app/frmbrowse.h"
 #include "app/frmhelp.h"
 #include "app/frmviewer.h"
@@ -184,7 +185,7 @@ void frmmain::buildMenus()
             [this, &s] { showOnce(browser_, [&] { return new frmbrowse(s.store(), this); }); });
     addItem(view, "mnuarchive", QStringLiteral("Archive"), [this, &s] {
         showOnce(archiveWindow_, [&] {
-            auto *w = new frmarchive(*archive_, reportContext(), this);
+            auto *w = new frmarchive(*archive_, sync_, reportContext(), this);
             connect(w, &frmarchive::status, this, &frmmain::showStatus);
             connect(w, &frmarchive::memoryShown, this, [this, &s] {
                 showOnce(viewer_, [&] { return new frmviewer(s.store(), this); });
@@ -217,6 +218,10 @@ void frmmain::buildStatusBar()
     archiveState_->hide();
     statusBar()->addWidget(status_, 1);
     statusBar()->addPermanentWidget(archiveState_);
+    serverState_ = new QLabel(this);
+    serverState_->setObjectName(QStringLiteral("archiveserver"));
+    serverState_->hide();
+    statusBar()->addPermanentWidget(serverState_);
     statusBar()->addPermanentWidget(progress_);
     statusBar()->addPermanentWidget(cmdstop_);
 }
@@ -294,6 +299,19 @@ void frmmain::showArchiveState()
     archiveState_->setToolTip(off ? archive_->why() : QString());
     if (off)
         showStatus(archive_->why());
+}
+
+void frmmain::setServerSync(ServerSync *sync)
+{
+    sync_ = sync;
+    if (!sync_)
+        return;
+    connect(sync_, &ServerSync::statusChanged, this, [this] {
+        const QString text = sync_->statusText();
+        serverState_->setText(text);
+        serverState_->setToolTip(sync_->problem());
+        serverState_->setVisible(!text.isEmpty());
+    });
 }
 
 void frmmain::fillList()

@@ -34,6 +34,7 @@ class frmviewer;
 namespace vextrum {
 class Archive;
 class FieldBoxes;
+class ServerSync;
 class PictureBox;
 } // namespace vextrum
 
@@ -75,6 +76,8 @@ public:
 
     vextrum::Session &session() { return session_; }
     vextrum::Archive &archive() { return *archive_; }
+    // The team's server kept in step with the archive; none by default.
+    void setServerSync(vextrum::ServerSync *sync);
     vextrum::CommPort &Comm1() { return session_.port(); }
     bool capturing() const { return session_.capturing(); }
     vextrum::CaptureRun &captureRun() { return session_.capture(); }
@@ -116,6 +119,8 @@ private:
     vextrum::PictureBox *picascan_ = nullptr;
     QLabel *status_ = nullptr;
     QLabel *archiveState_ = nullptr; // shown while memories are not archived
+    QLabel *serverState_ = nullptr;  // what the team's server has of them
+    vextrum::ServerSync *sync_ = nullptr;
     QProgressBar *progress_ = nullptr;
     QPushButton *cmdstop_ = nullptr;
     QShortcut *stopKey_ = nullptr; // Esc: Stop, while a run goes on

@@ -2,12 +2,14 @@
 #include "app/fonts.h"
 #include "app/frmmain.h"
 #include "archive/archive.h"
+#include "archive/serversync.h"
 #include "display/programicon.h"
 #include "link/session.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QSettings>
+#include <memory>
 
 int main(int argc, char *argv[])
 {
@@ -33,9 +35,17 @@ int main(int argc, char *argv[])
     // leaves the program working without it.
     vextrum::Archive archive;
     archive.open(vextrum::Archive::chosenPath(options.value(archivePath)));
+    // What the archive keeps goes on to the team's server, when one is set.
+    std::unique_ptr<vextrum::ServerSync> sync;
+    if (archive.isOpen()) {
+        sync = std::make_unique<vextrum::ServerSync>(archive.path());
+        QObject::connect(&archive, &vextrum::Archive::kept, sync.get(), &vextrum::ServerSync::pushSoon);
+        sync->setServer(QSettings().value(QString::fromLatin1(vextrum::ServerSync::kServerKey)).toString());
+    }
 
     vextrum::Session session;
     frmmain main(session, &archive);
+    main.setServerSync(sync.get());
     main.Form_Load();
     return app.exec();
 }

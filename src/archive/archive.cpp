@@ -11,6 +11,8 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QSysInfo>
+#include <QUrl>
+#include <QUrlQuery>
 #include <QUuid>
 
 namespace vextrum {
@@ -19,66 +21,141 @@ namespace {
 
 // The layout, one step per version: step n takes an archive from version
 // n - 1 to n. Steps are only ever added, never changed, so an archive of
-// any earlier version comes up to date through the same statements.
-const QList<QStringList> &layoutSteps()
+// any earlier version comes up to date through the same statements. The
+// PC's archive (SQLite) and the team's (PostgreSQL) share the tables and
+// their columns; what differs is how each finds words, that only the PC
+// keeps a queue for the server, and that only the server guards its
+// history. In the statements, {id} is a row number given by the database
+// and {bytes} a column of bytes.
+struct LayoutStep
 {
-    static const QList<QStringList> steps = {
+    QStringList both, local, server;
+};
+
+const QList<LayoutStep> &layoutSteps()
+{
+    static const QList<LayoutStep> steps = {
         // 1: memories, each time one was seen, and note versions.
-        {
-            QStringLiteral("CREATE TABLE archive_version (version INTEGER NOT NULL)"),
-            QStringLiteral("INSERT INTO archive_version (version) VALUES (0)"),
-            QStringLiteral("CREATE TABLE memory ("
-                           " id INTEGER PRIMARY KEY,"
-                           " uid TEXT NOT NULL UNIQUE,"
-                           " hash TEXT NOT NULL UNIQUE,"
-                           " record BLOB NOT NULL,"
-                           " memory_number INTEGER NOT NULL,"
-                           " taken TEXT NOT NULL,"
-                           " range_text TEXT NOT NULL,"
-                           " gain_text TEXT NOT NULL,"
-                           " probe TEXT NOT NULL,"
-                           " note1 TEXT NOT NULL, note2 TEXT NOT NULL, note3 TEXT NOT NULL, note4 TEXT NOT NULL,"
-                           " first_arrived TEXT NOT NULL)"),
-            QStringLiteral("CREATE INDEX memory_by_taken ON memory (taken, id)"),
-            QStringLiteral("CREATE INDEX memory_by_number ON memory (memory_number, taken)"),
-            QStringLiteral("CREATE TABLE arrival ("
-                           " id INTEGER PRIMARY KEY,"
-                           " uid TEXT NOT NULL UNIQUE,"
-                           " memory_id INTEGER NOT NULL REFERENCES memory (id),"
-                           " at TEXT NOT NULL,"
-                           " station TEXT NOT NULL,"
-                           " user_name TEXT NOT NULL,"
-                           " source TEXT NOT NULL,"
-                           " file_path TEXT NOT NULL,"
-                           " file_time TEXT NOT NULL)"),
-            QStringLiteral("CREATE INDEX arrival_by_memory ON arrival (memory_id, file_path)"),
-            QStringLiteral("CREATE INDEX arrival_by_station ON arrival (station, memory_id)"),
-            QStringLiteral("CREATE TABLE note_version ("
-                           " id INTEGER PRIMARY KEY,"
-                           " uid TEXT NOT NULL UNIQUE,"
-                           " memory_id INTEGER NOT NULL REFERENCES memory (id),"
-                           " at TEXT NOT NULL,"
-                           " station TEXT NOT NULL,"
-                           " user_name TEXT NOT NULL,"
-                           " old1 TEXT NOT NULL, old2 TEXT NOT NULL, old3 TEXT NOT NULL, old4 TEXT NOT NULL,"
-                           " note1 TEXT NOT NULL, note2 TEXT NOT NULL, note3 TEXT NOT NULL, note4 TEXT NOT NULL,"
-                           " after_hash TEXT NOT NULL)"),
-            QStringLiteral("CREATE INDEX note_version_by_memory ON note_version (memory_id, id)"),
-            QStringLiteral("CREATE INDEX note_version_by_hash ON note_version (after_hash)"),
-        },
+        {{
+             QStringLiteral("CREATE TABLE archive_version (version INTEGER NOT NULL)"),
+             QStringLiteral("INSERT INTO archive_version (version) VALUES (0)"),
+             QStringLiteral("CREATE TABLE memory ("
+                            " id {id},"
+                            " uid TEXT NOT NULL UNIQUE,"
+                            " hash TEXT NOT NULL UNIQUE,"
+                            " record {bytes} NOT NULL,"
+                            " memory_number INTEGER NOT NULL,"
+                            " taken TEXT NOT NULL,"
+                            " range_text TEXT NOT NULL,"
+                            " gain_text TEXT NOT NULL,"
+                            " probe TEXT NOT NULL,"
+                            " note1 TEXT NOT NULL, note2 TEXT NOT NULL, note3 TEXT NOT NULL, note4 TEXT NOT NULL,"
+                            " first_arrived TEXT NOT NULL)"),
+             QStringLiteral("CREATE INDEX memory_by_taken ON memory (taken, id)"),
+             QStringLiteral("CREATE INDEX memory_by_number ON memory (memory_number, taken)"),
+             QStringLiteral("CREATE TABLE arrival ("
+                            " id {id},"
+                            " uid TEXT NOT NULL UNIQUE,"
+                            " memory_id INTEGER NOT NULL REFERENCES memory (id),"
+                            " at TEXT NOT NULL,"
+                            " station TEXT NOT NULL,"
+                            " user_name TEXT NOT NULL,"
+                            " source TEXT NOT NULL,"
+                            " file_path TEXT NOT NULL,"
+                            " file_time TEXT NOT NULL)"),
+             QStringLiteral("CREATE INDEX arrival_by_memory ON arrival (memory_id, file_path)"),
+             QStringLiteral("CREATE INDEX arrival_by_station ON arrival (station, memory_id)"),
+             QStringLiteral("CREATE TABLE note_version ("
+                            " id {id},"
+                            " uid TEXT NOT NULL UNIQUE,"
+                            " memory_id INTEGER NOT NULL REFERENCES memory (id),"
+                            " at TEXT NOT NULL,"
+                            " station TEXT NOT NULL,"
+                            " user_name TEXT NOT NULL,"
+                            " old1 TEXT NOT NULL, old2 TEXT NOT NULL, old3 TEXT NOT NULL, old4 TEXT NOT NULL,"
+                            " note1 TEXT NOT NULL, note2 TEXT NOT NULL, note3 TEXT NOT NULL, note4 TEXT NOT NULL,"
+                            " after_hash TEXT NOT NULL)"),
+             QStringLiteral("CREATE INDEX note_version_by_memory ON note_version (memory_id, id)"),
+             QStringLiteral("CREATE INDEX note_version_by_hash ON note_version (after_hash)"),
+         },
+         {},
+         {}},
         // 2: the words of each memory's latest notes and its probe, for
-        // full-text search, filled from what the archive holds.
-        {
-            QStringLiteral("CREATE VIRTUAL TABLE memory_text USING fts5"
-                           " (notes, probe, tokenize = 'unicode61 remove_diacritics 2')"),
-            QStringLiteral("INSERT INTO memory_text (rowid, notes, probe)"
-                           " SELECT m.id, COALESCE(v.note1, m.note1) || ' ' || COALESCE(v.note2, m.note2) || ' '"
-                           " || COALESCE(v.note3, m.note3) || ' ' || COALESCE(v.note4, m.note4), m.probe"
-                           " FROM memory m LEFT JOIN note_version v"
-                           " ON v.id = (SELECT max(id) FROM note_version WHERE memory_id = m.id)"),
-        },
+        // full-text search, filled from what the archive holds. The PC
+        // indexes words; the server indexes letter triples of the text, so
+        // any part of a word finds it.
+        {{},
+         {
+             QStringLiteral("CREATE VIRTUAL TABLE memory_text USING fts5"
+                            " (notes, probe, tokenize = 'unicode61 remove_diacritics 2')"),
+             QStringLiteral("INSERT INTO memory_text (rowid, notes, probe)"
+                            " SELECT m.id, COALESCE(v.note1, m.note1) || ' ' || COALESCE(v.note2, m.note2) || ' '"
+                            " || COALESCE(v.note3, m.note3) || ' ' || COALESCE(v.note4, m.note4), m.probe"
+                            " FROM memory m LEFT JOIN note_version v"
+                            " ON v.id = (SELECT max(id) FROM note_version WHERE memory_id = m.id)"),
+         },
+         {
+             QStringLiteral("CREATE EXTENSION IF NOT EXISTS pg_trgm"),
+             QStringLiteral("ALTER TABLE memory ADD COLUMN search_text TEXT GENERATED ALWAYS AS"
+                            " (probe || ' ' || note1 || ' ' || note2 || ' ' || note3 || ' ' || note4) STORED"),
+             QStringLiteral("ALTER TABLE note_version ADD COLUMN search_text TEXT GENERATED ALWAYS AS"
+                            " (note1 || ' ' || note2 || ' ' || note3 || ' ' || note4) STORED"),
+             QStringLiteral("CREATE INDEX memory_words ON memory USING gin (search_text gin_trgm_ops)"),
+             QStringLiteral("CREATE INDEX note_version_words ON note_version USING gin (search_text gin_trgm_ops)"),
+         }},
+        // 3: the PC queues every fact for the team's server, from the
+        // first it holds; the server keeps its history: nothing in it is
+        // changed or removed, and inspectors may only add and read.
+        {{},
+         {
+             QStringLiteral("CREATE TABLE push_queue (id INTEGER PRIMARY KEY, kind TEXT NOT NULL,"
+                            " fact_id INTEGER NOT NULL)"),
+             QStringLiteral("INSERT INTO push_queue (kind, fact_id) SELECT 'memory', id FROM memory ORDER BY id"),
+             QStringLiteral("INSERT INTO push_queue (kind, fact_id) SELECT 'arrival', id FROM arrival ORDER BY id"),
+             QStringLiteral("INSERT INTO push_queue (kind, fact_id) SELECT 'note', id FROM note_version ORDER BY id"),
+         },
+         {
+             QStringLiteral("CREATE FUNCTION archive_keeps_history() RETURNS trigger LANGUAGE plpgsql AS $$"
+                            " BEGIN RAISE EXCEPTION 'the archive keeps its history: % of % refused', TG_OP,"
+                            " TG_TABLE_NAME; END $$"),
+             QStringLiteral("CREATE TRIGGER memory_kept BEFORE UPDATE OR DELETE ON memory"
+                            " FOR EACH ROW EXECUTE FUNCTION archive_keeps_history()"),
+             QStringLiteral("CREATE TRIGGER arrival_kept BEFORE UPDATE OR DELETE ON arrival"
+                            " FOR EACH ROW EXECUTE FUNCTION archive_keeps_history()"),
+             QStringLiteral("CREATE TRIGGER note_version_kept BEFORE UPDATE OR DELETE ON note_version"
+                            " FOR EACH ROW EXECUTE FUNCTION archive_keeps_history()"),
+             QStringLiteral("CREATE TRIGGER no_truncate BEFORE TRUNCATE ON memory"
+                            " FOR EACH STATEMENT EXECUTE FUNCTION archive_keeps_history()"),
+             QStringLiteral("DO $$ BEGIN"
+                            " IF NOT EXISTS (SELECT FROM pg_roles WHERE rolname = 'vextrum_inspector') THEN"
+                            " CREATE ROLE vextrum_inspector NOLOGIN; END IF;"
+                            " IF NOT EXISTS (SELECT FROM pg_roles WHERE rolname = 'vextrum_reader') THEN"
+                            " CREATE ROLE vextrum_reader NOLOGIN; END IF; END $$"),
+             QStringLiteral("REVOKE ALL ON memory, arrival, note_version, archive_version FROM PUBLIC"),
+             QStringLiteral("GRANT SELECT ON memory, arrival, note_version, archive_version"
+                            " TO vextrum_inspector, vextrum_reader"),
+             QStringLiteral("GRANT INSERT ON memory, arrival, note_version TO vextrum_inspector"),
+             QStringLiteral("GRANT USAGE ON ALL SEQUENCES IN SCHEMA public TO vextrum_inspector"),
+         }},
     };
     return steps;
+}
+
+// A step's statements for one engine, in order.
+QStringList statementsOf(const LayoutStep &step, ArchiveEngine engine)
+{
+    QStringList all = step.both + (engine == ArchiveEngine::Local ? step.local : step.server);
+    for (QString &s : all) {
+        if (engine == ArchiveEngine::Local) {
+            s.replace(QLatin1String("{id}"), QLatin1String("INTEGER PRIMARY KEY"));
+            s.replace(QLatin1String("{bytes}"), QLatin1String("BLOB"));
+        } else {
+            s.replace(QLatin1String("{id}"), QLatin1String("BIGINT GENERATED BY DEFAULT AS IDENTITY PRIMARY KEY"));
+            s.replace(QLatin1String("{bytes}"), QLatin1String("BYTEA"));
+            s.replace(QLatin1String("INTEGER NOT NULL REFERENCES"), QLatin1String("BIGINT NOT NULL REFERENCES"));
+        }
+    }
+    return all;
 }
 
 // Texts go in as text, never NULL: an empty note is an empty string.
@@ -141,7 +218,9 @@ QString textQuery(const QString &typed)
 }
 
 // The statements each memory kept runs, prepared once for the connection.
-enum class Statement { MemoryByHash, MemoryByNotes, AddMemory, DropWords, AddWords, AddArrival, SeenArrival, Count };
+enum class Statement {
+    MemoryByHash, MemoryByNotes, AddMemory, DropWords, AddWords, AddArrival, SeenArrival, Queue, Count
+};
 const char *const kStatements[int(Statement::Count)] = {
     "SELECT id FROM memory WHERE hash = ?",
     "SELECT memory_id FROM note_version WHERE after_hash = ? ORDER BY id DESC LIMIT 1",
@@ -152,6 +231,7 @@ const char *const kStatements[int(Statement::Count)] = {
     "INSERT INTO arrival (uid, memory_id, at, station, user_name, source, file_path, file_time)"
     " VALUES (?, ?, ?, ?, ?, ?, ?, ?)",
     "SELECT 1 FROM arrival WHERE memory_id = ? AND file_path = ? AND file_time = ?",
+    "INSERT INTO push_queue (kind, fact_id) VALUES (?, ?)",
 };
 
 constexpr int kFewMatches = 20000;
@@ -262,7 +342,9 @@ QString Archive::why() const
 bool Archive::fail(const QString &what)
 {
     close();
-    openError_ = tr("Memories are not being archived: %1.").arg(what);
+    openError_ = engine_ == ArchiveEngine::Local
+                     ? tr("Memories are not being archived: %1.").arg(what)
+                     : tr("The team archive is not in use: %1. Memories are archived on this PC.").arg(what);
     emit stateChanged();
     return false;
 }
@@ -280,6 +362,7 @@ bool Archive::writeFailed(const QString &what)
 
 void Archive::wrote()
 {
+    emit kept();
     if (!writeError_.isEmpty()) {
         writeError_.clear();
         emit stateChanged();
@@ -289,6 +372,7 @@ void Archive::wrote()
 bool Archive::open(const QString &path, int upTo)
 {
     close();
+    engine_ = ArchiveEngine::Local;
     path_ = path;
     openError_.clear();
     writeError_.clear();
@@ -386,12 +470,232 @@ bool Archive::open(const QString &path, int upTo)
     return true;
 }
 
+bool Archive::openServer(const QString &uri, const QString &password)
+{
+    return openServerAt(uri, password, false);
+}
+
+bool Archive::initServer(const QString &uri, const QString &password)
+{
+    return openServerAt(uri, password, true);
+}
+
+bool Archive::openServerAt(const QString &uri, const QString &password, bool init)
+{
+    close();
+    engine_ = ArchiveEngine::Server;
+    openError_.clear();
+    writeError_.clear();
+    // Named without any password the URI may hold.
+    QUrl shown(uri);
+    shown.setPassword(QString());
+    path_ = shown.isValid() && !shown.scheme().isEmpty() ? shown.toString() : uri;
+    db_ = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connection_);
+    if (!db_.isValid())
+        return fail(tr("this PC has no PostgreSQL driver for Qt (package libqt6sql6-psql)"));
+    // The URI's parts as Qt's driver passes them on to libpq: user, host,
+    // port and database, and its query (host=/socket/folder, sslmode, ...)
+    // as options. Anything else is taken as libpq's key=value form.
+    const QUrl url(uri);
+    QStringList options;
+    QString given = password;
+    if (url.scheme() == QLatin1String("postgresql") || url.scheme() == QLatin1String("postgres")) {
+        db_.setUserName(url.userName());
+        db_.setHostName(url.host());
+        if (url.port() > 0)
+            db_.setPort(url.port());
+        db_.setDatabaseName(url.path().mid(1));
+        if (given.isEmpty())
+            given = url.password();
+        for (const auto &[key, value] : QUrlQuery(url).queryItems(QUrl::FullyDecoded))
+            options << key + QLatin1Char('=') + value;
+    } else {
+        options << uri.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    }
+    if (!given.isEmpty())
+        db_.setPassword(given);
+    // A server that takes the connection and never answers is given up.
+    options << QStringLiteral("connect_timeout=5");
+    db_.setConnectOptions(options.join(QLatin1Char(';')));
+    if (!db_.open())
+        return fail(tr("the server %1 was not reached (%2)").arg(path_, db_.lastError().text().trimmed()));
+    QSqlQuery q(db_);
+    int version = 0;
+    if (!run(q, QStringLiteral("SELECT to_regclass('archive_version') IS NOT NULL")) || !q.next())
+        return fail(tr("the server %1 did not answer (%2)").arg(path_, sqlError_));
+    if (q.value(0).toBool()) {
+        if (!run(q, QStringLiteral("SELECT version FROM archive_version")) || !q.next())
+            return fail(tr("the server %1 did not answer (%2)").arg(path_, sqlError_));
+        version = q.value(0).toInt();
+    } else if (!init) {
+        return fail(tr("the server %1 holds no archive yet: its owner makes one with vextrum-archive server-init")
+                        .arg(path_));
+    }
+    if (version > kArchiveVersion)
+        return fail(tr("the archive on %1 was made by a newer Vextrum DGS (archive version %2; this program knows"
+                       " up to %3)")
+                        .arg(path_)
+                        .arg(version)
+                        .arg(kArchiveVersion));
+    if (init && version < kArchiveVersion) {
+        // One transaction: the layout comes up to date whole or not at all.
+        if (!begin() || !run(q, QStringLiteral("SELECT pg_advisory_xact_lock(7262001)"))
+            || !migrate(version, kArchiveVersion) || !commit()) {
+            const QString error = sqlError_;
+            QSqlQuery(db_).exec(QStringLiteral("ROLLBACK"));
+            return fail(tr("the archive on %1 could not be made (%2)").arg(path_, error));
+        }
+        version = kArchiveVersion;
+    }
+    if (version < kArchiveVersion)
+        return fail(tr("the archive on %1 is of an earlier version (%2): its owner brings it up to date with"
+                       " vextrum-archive server-init")
+                        .arg(path_)
+                        .arg(version));
+    version_ = version;
+    emit stateChanged();
+    return true;
+}
+
+QString Archive::serverFault(const QString &error)
+{
+    const QString e = error.toLower();
+    if (e.contains(QLatin1String("password authentication failed")))
+        return tr("password refused");
+    if (e.contains(QLatin1String("no password supplied")) || e.contains(QLatin1String("password is required")))
+        return tr("password needed");
+    if (e.contains(QLatin1String("newer vextrum")))
+        return tr("archive of a newer program");
+    if (e.contains(QLatin1String("no archive yet")) || e.contains(QLatin1String("earlier version")))
+        return tr("no archive of this version on the server");
+    if (e.contains(QLatin1String("permission denied")))
+        return tr("not allowed to add to the archive");
+    if (e.contains(QLatin1String("does not exist")))
+        return tr("no such database or user");
+    return tr("not reachable");
+}
+
+qint64 Archive::waiting() const
+{
+    QSqlQuery q(db_);
+    if (engine_ == ArchiveEngine::Local && version_ >= 3 && q.exec(QStringLiteral("SELECT count(*) FROM push_queue"))
+        && q.next())
+        return q.value(0).toLongLong();
+    return 0;
+}
+
+int Archive::pushTo(Archive &server, int most)
+{
+    if (!isOpen() || engine_ != ArchiveEngine::Local || !server.isOpen())
+        return -1;
+    struct Item
+    {
+        qint64 id;
+        QString kind;
+        qint64 fact;
+    };
+    QList<Item> items;
+    QSqlQuery q(db_);
+    q.prepare(QStringLiteral("SELECT id, kind, fact_id FROM push_queue ORDER BY id LIMIT ?"));
+    q.addBindValue(most);
+    if (!run(q))
+        return -1;
+    while (q.next())
+        items << Item{q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toLongLong()};
+    q.finish();
+    if (items.isEmpty())
+        return 0;
+
+    QSqlDatabase there = server.db_;
+    QSqlQuery memory(db_), arrival(db_), note(db_);
+    memory.prepare(QStringLiteral("SELECT uid, hash, record, memory_number, taken, range_text, gain_text, probe,"
+                                  " note1, note2, note3, note4, first_arrived FROM memory WHERE id = ?"));
+    arrival.prepare(QStringLiteral("SELECT a.uid, m.hash, a.at, a.station, a.user_name, a.source, a.file_path,"
+                                   " a.file_time FROM arrival a JOIN memory m ON m.id = a.memory_id WHERE a.id = ?"));
+    note.prepare(QStringLiteral("SELECT n.uid, m.hash, n.at, n.station, n.user_name, n.old1, n.old2, n.old3, n.old4,"
+                                " n.note1, n.note2, n.note3, n.note4, n.after_hash"
+                                " FROM note_version n JOIN memory m ON m.id = n.memory_id WHERE n.id = ?"));
+    QSqlQuery known(there), findMemory(there), addMemory(there), addArrival(there), addNote(there);
+    // A memory the server knows by a note save's result is that memory.
+    known.prepare(QStringLiteral("SELECT 1 FROM note_version WHERE after_hash = ?"));
+    findMemory.prepare(QStringLiteral("SELECT id FROM memory WHERE hash = ?"
+                                      " UNION ALL SELECT memory_id FROM note_version WHERE after_hash = ? LIMIT 1"));
+    addMemory.prepare(QStringLiteral("INSERT INTO memory (uid, hash, record, memory_number, taken, range_text,"
+                                     " gain_text, probe, note1, note2, note3, note4, first_arrived)"
+                                     " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT DO NOTHING"));
+    addArrival.prepare(QStringLiteral("INSERT INTO arrival (uid, memory_id, at, station, user_name, source,"
+                                      " file_path, file_time) VALUES (?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT DO NOTHING"));
+    addNote.prepare(QStringLiteral("INSERT INTO note_version (uid, memory_id, at, station, user_name, old1, old2,"
+                                   " old3, old4, note1, note2, note3, note4, after_hash)"
+                                   " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT DO NOTHING"));
+    auto serverFailed = [&server](QSqlQuery &failed) {
+        server.sqlError_ = failed.lastError().text();
+        QSqlQuery(server.db_).exec(QStringLiteral("ROLLBACK"));
+        return -1;
+    };
+    auto memoryThere = [&](const QString &hash) -> std::optional<qint64> {
+        findMemory.addBindValue(hash);
+        findMemory.addBindValue(hash);
+        if (findMemory.exec() && findMemory.next())
+            return findMemory.value(0).toLongLong();
+        return std::nullopt;
+    };
+    if (!server.begin())
+        return -1;
+    for (const Item &item : items) {
+        QSqlQuery &read = item.kind == QLatin1String("memory") ? memory
+                          : item.kind == QLatin1String("arrival") ? arrival
+                                                                   : note;
+        read.addBindValue(item.fact);
+        if (!run(read) || !read.next())
+            continue; // a fact no longer here has nothing to send
+        if (&read == &memory) {
+            known.addBindValue(read.value(1));
+            if (!known.exec())
+                return serverFailed(known);
+            if (known.next())
+                continue;
+            for (int c = 0; c < 13; ++c)
+                addMemory.addBindValue(read.value(c));
+            if (!addMemory.exec())
+                return serverFailed(addMemory);
+        } else {
+            const std::optional<qint64> there = memoryThere(read.value(1).toString());
+            if (!there) {
+                server.sqlError_ = tr("the server lacks the memory of a fact sent");
+                QSqlQuery(server.db_).exec(QStringLiteral("ROLLBACK"));
+                return -1;
+            }
+            QSqlQuery &add = &read == &arrival ? addArrival : addNote;
+            add.addBindValue(read.value(0));
+            add.addBindValue(*there);
+            const int columns = &read == &arrival ? 8 : 14;
+            for (int c = 2; c < columns; ++c)
+                add.addBindValue(read.value(c));
+            if (!add.exec())
+                return serverFailed(add);
+        }
+    }
+    if (!server.commit())
+        return -1;
+    // The server holds them: they wait no more. Should this fail, they are
+    // sent again and the server adds nothing twice.
+    QSqlQuery done(db_);
+    done.prepare(QStringLiteral("DELETE FROM push_queue WHERE id <= ?"));
+    done.addBindValue(items.last().id);
+    if (!begin() || !run(done) || !commit()) {
+        QSqlQuery(db_).exec(QStringLiteral("ROLLBACK"));
+        return -1;
+    }
+    return int(items.size());
+}
+
 bool Archive::migrate(int from, int to)
 {
-    const QList<QStringList> &steps = layoutSteps();
+    const QList<LayoutStep> &steps = layoutSteps();
     QSqlQuery q(db_);
     for (int v = from + 1; v <= std::min(to, int(steps.size())); ++v) {
-        for (const QString &statement : steps[v - 1])
+        for (const QString &statement : statementsOf(steps[v - 1], engine_))
             if (!run(q, statement))
                 return false;
         q.prepare(QStringLiteral("UPDATE archive_version SET version = ?"));
@@ -413,7 +717,19 @@ bool Archive::run(QSqlQuery &q, const QString &statement)
 bool Archive::begin()
 {
     QSqlQuery q(db_);
-    return run(q, QStringLiteral("BEGIN IMMEDIATE"));
+    // On the PC the write lock is taken at once, so two programs wait for
+    // each other at the start rather than fail half-way.
+    return run(q, engine_ == ArchiveEngine::Local ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN"));
+}
+
+bool Archive::queue(const char *kind, qint64 fact)
+{
+    if (engine_ != ArchiveEngine::Local || version_ < 3)
+        return true;
+    QSqlQuery &q = statement(int(Statement::Queue));
+    q.addBindValue(QString::fromLatin1(kind));
+    q.addBindValue(fact);
+    return run(q);
 }
 
 bool Archive::commit()
@@ -466,7 +782,7 @@ std::optional<qint64> Archive::addMemory(const Record &record, const QString &ha
     if (!run(q))
         return std::nullopt;
     const qint64 id = q.lastInsertId().toLongLong();
-    if (!setSearchText(id, record))
+    if (!setSearchText(id, record) || !queue("memory", id))
         return std::nullopt;
     return id;
 }
@@ -497,7 +813,7 @@ bool Archive::addArrival(qint64 memory, const QString &source, const QString &fi
     q.addBindValue(source);
     q.addBindValue(nonNull(file));
     q.addBindValue(nonNull(fileTime));
-    return run(q);
+    return run(q) && queue("arrival", q.lastInsertId().toLongLong());
 }
 
 void Archive::keepFiled(const Record &record)
@@ -599,7 +915,7 @@ bool Archive::keepNotes(const Record &before, const Record &after)
     for (const QString &n : now)
         q.addBindValue(n);
     q.addBindValue(contentHash(after));
-    if (!run(q) || !setSearchText(*id, after) || !commit())
+    if (!run(q) || !queue("note", q.lastInsertId().toLongLong()) || !setSearchText(*id, after) || !commit())
         return writeFailed(sqlError_);
     wrote();
     return true;
@@ -616,7 +932,7 @@ QString Archive::findSql(const ArchiveFilter &filter, QVariantList *binds) const
     sql += QLatin1String(kLatestNotes);
     QStringList where;
     const QString words = textQuery(filter.text);
-    if (!words.isEmpty()) {
+    if (!words.isEmpty() && engine_ == ArchiveEngine::Local) {
         // Few matches: take them and sort them. Many (a common word): walk
         // the memories newest first and test each, so the first screen
         // comes without sorting them all ("+" keeps the search off m.id).
@@ -629,6 +945,20 @@ QString Archive::findSql(const ArchiveFilter &filter, QVariantList *binds) const
         where << (common ? QStringLiteral("+m.id IN (SELECT rowid FROM memory_text WHERE memory_text MATCH ?)")
                          : QStringLiteral("m.id IN (SELECT rowid FROM memory_text WHERE memory_text MATCH ?)"));
         *binds << words;
+    } else if (!words.isEmpty()) {
+        // Each word as typed, anywhere in the latest notes or the probe:
+        // the letter-triple indexes give the candidates, the latest text
+        // decides.
+        for (QString word : filter.text.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts)) {
+            word.replace(QLatin1Char('\\'), QLatin1String("\\\\"))
+                .replace(QLatin1Char('%'), QLatin1String("\\%"))
+                .replace(QLatin1Char('_'), QLatin1String("\\_"));
+            const QString like = QLatin1Char('%') + word + QLatin1Char('%');
+            where << QStringLiteral("m.id IN (SELECT id FROM memory WHERE search_text ILIKE ?"
+                                    " UNION ALL SELECT memory_id FROM note_version WHERE search_text ILIKE ?)"
+                                    " AND (m.probe || ' ' || COALESCE(v.search_text, m.search_text)) ILIKE ?");
+            *binds << like << like << like;
+        }
     } else if (!filter.text.trimmed().isEmpty()) {
         where << QStringLiteral("0 = 1"); // only punctuation typed: nothing holds such a word
     }

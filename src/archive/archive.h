@@ -25,7 +25,11 @@
 namespace vextrum {
 
 // The newest archive layout this program writes and reads.
-constexpr int kArchiveVersion = 2;
+constexpr int kArchiveVersion = 3;
+
+// Where an archive lives: this PC's own (SQLite), or the team's server
+// (PostgreSQL).
+enum class ArchiveEngine { Local, Server };
 
 // A record's bytes as kept: one byte a position when every value is a
 // byte (always so from the instrument), else two bytes a position, little
@@ -85,6 +89,21 @@ public:
     // says so. `upTo` stops the layout at an earlier version (an archive
     // as an earlier program left it).
     bool open(const QString &path, int upTo = kArchiveVersion);
+    // The team's archive on a PostgreSQL server, at a libpq connection URI
+    // (postgresql://user@host/db?sslmode=verify-full; TLS and the password
+    // file as libpq takes them). `password`, when given, is used for this
+    // connection only and kept nowhere. It is read and searched as the
+    // PC's archive is; memories reach it only through pushTo. A server
+    // archive of another layout version is refused: a newer one because
+    // this program cannot read it, an older one until its owner runs
+    // initServer.
+    bool openServer(const QString &uri, const QString &password = QString());
+    // Makes the archive's layout on the server, or brings it up to date,
+    // with its roles (vextrum_inspector adds and reads, vextrum_reader
+    // reads) and the guard that refuses any change or removal: for the
+    // database's owner.
+    bool initServer(const QString &uri, const QString &password = QString());
+    ArchiveEngine engine() const { return engine_; }
     void close();
     bool isOpen() const { return db_.isOpen(); }
     // Archiving goes on: open, and the last write went through.
@@ -107,6 +126,19 @@ public:
     std::optional<ImportTally> keepFile(const QList<Record> &records, const QString &path,
                                         const QDateTime &fileTime);
 
+    // Facts of this PC not yet on the team's server.
+    qint64 waiting() const;
+    // Sends up to `most` waiting facts to `server` in one transaction and
+    // forgets them here once the server holds them; a fact the server
+    // holds already is not added again. The number sent; -1 when the
+    // server did not take them (server.why()) or this archive failed.
+    int pushTo(Archive &server, int most);
+    // A server's failure in a few words for the status bar: "password
+    // refused", "not reachable", ...
+    static QString serverFault(const QString &error);
+    // The database's words for the last statement that failed.
+    const QString &lastFailure() const { return sqlError_; }
+
     // A search: the statement (columns as ArchiveColumn, newest first) and
     // the values to bind to it in order.
     QString findSql(const ArchiveFilter &filter, QVariantList *binds) const;
@@ -120,9 +152,12 @@ public:
 signals:
     // Archiving stopped or came back; why() tells.
     void stateChanged();
+    // Something new was kept (and waits for the team's server).
+    void kept();
 
 private:
     bool fail(const QString &what);
+    bool openServerAt(const QString &uri, const QString &password, bool init);
     bool writeFailed(const QString &what);
     void wrote();
     bool migrate(int from, int to);
@@ -133,6 +168,7 @@ private:
     bool begin();
     // A statement of those every memory kept runs, prepared on first use.
     QSqlQuery &statement(int which);
+    bool queue(const char *kind, qint64 fact);
     bool commit();
     // Runs the prepared query, or `statement`; a failure's reason goes to sqlError_.
     bool run(QSqlQuery &q, const QString &statement = QString());
@@ -140,6 +176,7 @@ private:
     QString connection_;
     QSqlDatabase db_;
     int version_ = 0; // the layout of the archive open
+    ArchiveEngine engine_ = ArchiveEngine::Local;
     QString path_;
     QString openError_;
     QString writeError_;

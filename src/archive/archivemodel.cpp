@@ -33,12 +33,12 @@ int ArchiveModel::memoryAt(int row) const
     return QSqlQueryModel::data(index(row, int(ArchiveColumn::Memory))).toInt();
 }
 
-QVariant ArchiveModel::data(const QModelIndex &index, int role) const
+namespace {
+
+// A search result's cell as shown.
+QVariant cellText(int column, const QVariant &value)
 {
-    const QVariant value = QSqlQueryModel::data(index, role);
-    if (role != Qt::DisplayRole)
-        return value;
-    switch (ArchiveColumn(index.column())) {
+    switch (ArchiveColumn(column)) {
     case ArchiveColumn::Taken:
         return value.toString().replace(QLatin1Char('T'), QLatin1Char(' '));
     case ArchiveColumn::Arrived: // kept in UTC, shown in the PC's time
@@ -50,11 +50,74 @@ QVariant ArchiveModel::data(const QModelIndex &index, int role) const
     }
 }
 
+} // namespace
+
+QVariant ArchiveModel::data(const QModelIndex &index, int role) const
+{
+    const QVariant value = QSqlQueryModel::data(index, role);
+    return role == Qt::DisplayRole ? cellText(index.column(), value) : value;
+}
+
 QVariant ArchiveModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < kArchiveColumnCount)
         return QString::fromLatin1(archiveColumnTitle(ArchiveColumn(section)));
     return QSqlQueryModel::headerData(section, orientation, role);
+}
+
+ArchiveRows::ArchiveRows(QObject *parent) : QAbstractTableModel(parent) {}
+
+void ArchiveRows::setRows(const QList<QVariantList> &rows)
+{
+    beginResetModel();
+    rows_ = rows;
+    endResetModel();
+}
+
+QList<QVariantList> ArchiveRows::read(QSqlQuery &query, int most)
+{
+    QList<QVariantList> rows;
+    while (rows.size() < most && query.next()) {
+        QVariantList row;
+        for (int c = 0; c < kArchiveColumnCount; ++c)
+            row << query.value(c);
+        rows << row;
+    }
+    return rows;
+}
+
+int ArchiveRows::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(rows_.size());
+}
+
+int ArchiveRows::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : kArchiveColumnCount;
+}
+
+QVariant ArchiveRows::data(const QModelIndex &index, int role) const
+{
+    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rows_.size())
+        return {};
+    return cellText(index.column(), rows_[index.row()].value(index.column()));
+}
+
+QVariant ArchiveRows::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < kArchiveColumnCount)
+        return QString::fromLatin1(archiveColumnTitle(ArchiveColumn(section)));
+    return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+qint64 ArchiveRows::idAt(int row) const
+{
+    return rows_.value(row).value(int(ArchiveColumn::Id)).toLongLong();
+}
+
+int ArchiveRows::memoryAt(int row) const
+{
+    return rows_.value(row).value(int(ArchiveColumn::Memory)).toInt();
 }
 
 } // namespace vextrum

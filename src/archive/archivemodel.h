@@ -5,6 +5,7 @@
 
 #include "archive/archive.h"
 
+#include <QAbstractTableModel>
 #include <QSqlQueryModel>
 
 namespace vextrum {
@@ -26,6 +27,29 @@ public:
 
 private:
     const Archive &archive_;
+};
+
+// The same columns for a search answered by the team's server: its first
+// rows, read on the sending thread and handed over whole.
+class ArchiveRows : public QAbstractTableModel
+{
+    Q_OBJECT
+public:
+    explicit ArchiveRows(QObject *parent = nullptr);
+
+    void setRows(const QList<QVariantList> &rows);
+    // Up to `most` rows of a search's answer.
+    static QList<QVariantList> read(QSqlQuery &query, int most);
+    qint64 idAt(int row) const;
+    int memoryAt(int row) const;
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+private:
+    QList<QVariantList> rows_;
 };
 
 } // namespace vextrum
