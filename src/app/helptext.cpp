@@ -63,7 +63,10 @@ const char *const kSections[] = {
     "          again by the words of their notes and probe, the day, the\n"
     "          memory number and the station, and names the archive file.\n"
     "          \"Not archiving\" in the status bar says the archive cannot\n"
-    "          be used, and why; the program works on without it.\n",
+    "          be used, and why; the program works on without it.\n"
+    "        > Server... in the Archive window sends the archive on to the\n"
+    "          team's PostgreSQL server whenever it is reachable; the status\n"
+    "          bar says how many memories wait for it.\n",
 
     "5> How To Print Data File.\n"
     "        > Open the file, select the printer, select the memory numbers,\n"

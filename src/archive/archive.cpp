@@ -235,9 +235,19 @@ const char *const kStatements[int(Statement::Count)] = {
 };
 
 constexpr int kFewMatches = 20000;
+constexpr int kNewestProbed = 500; // the team's newest memories a search looks at first
 
-const char *const kLatestNotes = " LEFT JOIN note_version v"
-                                 " ON v.id = (SELECT max(id) FROM note_version WHERE memory_id = m.id)";
+// Each memory's latest note version, if any, as v. The server walks its
+// memories newest first and looks the version up for each (LATERAL); the
+// PC's SQLite has no LATERAL and does the same with a subquery.
+QString latestNotes(ArchiveEngine engine)
+{
+    return engine == ArchiveEngine::Local
+               ? QStringLiteral(" LEFT JOIN note_version v"
+                                " ON v.id = (SELECT max(id) FROM note_version WHERE memory_id = m.id)")
+               : QStringLiteral(" LEFT JOIN LATERAL (SELECT * FROM note_version WHERE memory_id = m.id"
+                                " ORDER BY id DESC LIMIT 1) v ON true");
+}
 
 } // namespace
 
@@ -929,7 +939,7 @@ QString Archive::findSql(const ArchiveFilter &filter, QVariantList *binds) const
         " m.first_arrived, m.range_text, m.gain_text, m.probe,"
         " COALESCE(v.note1, m.note1), COALESCE(v.note2, m.note2), COALESCE(v.note3, m.note3),"
         " COALESCE(v.note4, m.note4) FROM memory m");
-    sql += QLatin1String(kLatestNotes);
+    sql += latestNotes(engine_);
     QStringList where;
     const QString words = textQuery(filter.text);
     if (!words.isEmpty() && engine_ == ArchiveEngine::Local) {
@@ -946,18 +956,37 @@ QString Archive::findSql(const ArchiveFilter &filter, QVariantList *binds) const
                          : QStringLiteral("m.id IN (SELECT rowid FROM memory_text WHERE memory_text MATCH ?)"));
         *binds << words;
     } else if (!words.isEmpty()) {
-        // Each word as typed, anywhere in the latest notes or the probe:
-        // the letter-triple indexes give the candidates, the latest text
-        // decides.
+        // Each word as typed, anywhere in the latest notes or the probe.
+        QStringList likes;
         for (QString word : filter.text.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts)) {
             word.replace(QLatin1Char('\\'), QLatin1String("\\\\"))
                 .replace(QLatin1Char('%'), QLatin1String("\\%"))
                 .replace(QLatin1Char('_'), QLatin1String("\\_"));
-            const QString like = QLatin1Char('%') + word + QLatin1Char('%');
-            where << QStringLiteral("m.id IN (SELECT id FROM memory WHERE search_text ILIKE ?"
-                                    " UNION ALL SELECT memory_id FROM note_version WHERE search_text ILIKE ?)"
-                                    " AND (m.probe || ' ' || COALESCE(v.search_text, m.search_text)) ILIKE ?");
-            *binds << like << like << like;
+            likes << QLatin1Char('%') + word + QLatin1Char('%');
+        }
+        // A word the newest memories often hold is found by walking them
+        // newest first; a rarer one by the letter-triple indexes, whose
+        // candidates the latest text then decides.
+        QStringList inNewest;
+        for (int i = 0; i < likes.size(); ++i)
+            inNewest << QStringLiteral("text ILIKE ?");
+        QSqlQuery newest(db_);
+        newest.prepare(QStringLiteral("SELECT count(*) FROM (SELECT m.probe || ' ' || COALESCE(v.search_text,"
+                                      " m.search_text) AS text FROM memory m")
+                       + latestNotes(engine_)
+                       + QStringLiteral(" ORDER BY m.taken DESC, m.id DESC LIMIT %1) newest WHERE ").arg(kNewestProbed)
+                       + inNewest.join(QStringLiteral(" AND ")));
+        for (const QString &like : likes)
+            newest.addBindValue(like);
+        const bool common = newest.exec() && newest.next() && newest.value(0).toInt() >= kNewestProbed / 25;
+        for (const QString &like : likes) {
+            if (!common) {
+                where << QStringLiteral("m.id IN (SELECT id FROM memory WHERE search_text ILIKE ?"
+                                        " UNION ALL SELECT memory_id FROM note_version WHERE search_text ILIKE ?)");
+                *binds << like << like;
+            }
+            where << QStringLiteral("(m.probe || ' ' || COALESCE(v.search_text, m.search_text)) ILIKE ?");
+            *binds << like;
         }
     } else if (!filter.text.trimmed().isEmpty()) {
         where << QStringLiteral("0 = 1"); // only punctuation typed: nothing holds such a word
@@ -987,7 +1016,7 @@ std::optional<Record> Archive::memory(qint64 id) const
 {
     QSqlQuery q(db_);
     q.prepare(QStringLiteral("SELECT m.record, v.note1, v.note2, v.note3, v.note4 FROM memory m")
-              + QLatin1String(kLatestNotes) + QStringLiteral(" WHERE m.id = ?"));
+              + latestNotes(engine_) + QStringLiteral(" WHERE m.id = ?"));
     q.addBindValue(id);
     if (!q.exec() || !q.next())
         return std::nullopt;
