@@ -200,6 +200,7 @@ frmarchive::frmarchive(Archive &archive, ServerSync *sync, const ReportContext &
     const int note = table_->fontMetrics().horizontalAdvance(QStringLiteral("MMMMMMMMMMMMMMMMMM"));
     for (int c = int(ArchiveColumn::Note1); c <= int(ArchiveColumn::Note4); ++c)
         table_->setColumnWidth(c, std::min(table_->columnWidth(c), note));
+    table_->horizontalHeader()->moveSection(int(ArchiveColumn::User), int(ArchiveColumn::Station) + 1);
     restoreSize(QSize(1100, 600));
 }
 

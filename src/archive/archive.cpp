@@ -294,7 +294,7 @@ const char *archiveColumnTitle(ArchiveColumn column)
 {
     static const char *const titles[kArchiveColumnCount] = {
         "Id", "Taken", "Mem", "Station", "Arrived", "Range", "Gain", "Probe",
-        "Operator", "Job detail", "Defect detail", "Remark",
+        "Operator", "Job detail", "Defect detail", "Remark", "User",
     };
     return titles[int(column)];
 }
@@ -938,7 +938,8 @@ QString Archive::findSql(const ArchiveFilter &filter, QVariantList *binds) const
         " (SELECT a.station FROM arrival a WHERE a.memory_id = m.id ORDER BY a.id LIMIT 1),"
         " m.first_arrived, m.range_text, m.gain_text, m.probe,"
         " COALESCE(v.note1, m.note1), COALESCE(v.note2, m.note2), COALESCE(v.note3, m.note3),"
-        " COALESCE(v.note4, m.note4) FROM memory m");
+        " COALESCE(v.note4, m.note4),"
+        " (SELECT a.user_name FROM arrival a WHERE a.memory_id = m.id ORDER BY a.id LIMIT 1) FROM memory m");
     sql += latestNotes(engine_);
     QStringList where;
     const QString words = textQuery(filter.text);

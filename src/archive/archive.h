@@ -51,8 +51,9 @@ struct ArchiveFilter
 // The columns of a search result, in the order `findSql` selects them.
 enum class ArchiveColumn : int {
     Id, Taken, Memory, Station, Arrived, Range, Gain, Probe, Note1, Note2, Note3, Note4,
+    User, // who it first arrived with (the window shows it beside the station)
 };
-constexpr int kArchiveColumnCount = int(ArchiveColumn::Note4) + 1;
+constexpr int kArchiveColumnCount = int(ArchiveColumn::User) + 1;
 const char *archiveColumnTitle(ArchiveColumn column);
 
 struct NoteVersion

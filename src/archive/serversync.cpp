@@ -121,8 +121,13 @@ ServerSync::~ServerSync()
 {
     thread_.quit();
     // A server that never answers holds the thread at most until libpq's
-    // connect timeout; the program does not wait for more than that.
-    thread_.wait(6000);
+    // connect timeout. Should a statement on a live connection hang past
+    // that, the program is ending: what waits stays queued on the PC and
+    // goes next time, so the thread is stopped rather than waited for.
+    if (!thread_.wait(6000)) {
+        thread_.terminate();
+        thread_.wait();
+    }
 }
 
 void ServerSync::setServer(const QString &uri, const QString &password)

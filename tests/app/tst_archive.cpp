@@ -171,7 +171,11 @@ void tst_archive::captureNotesOpenAndFind()
     }
     InstrumentSimulator instrument(fastInstrument());
     Program p(instrument.devicePath(), quickTimeouts(), path);
-    QCOMPARE(readBack(path, QStringLiteral("SELECT version FROM archive_version")), QStringList{"2"});
+    QCOMPARE(readBack(path, QStringLiteral("SELECT version FROM archive_version")),
+             QStringList{QString::number(kArchiveVersion)});
+    // What the earlier layout held waits for the team's server too: the
+    // memory and its arrival.
+    QCOMPARE(count(path, QStringLiteral("SELECT count(*) FROM push_queue")), 2);
 
     // Each memory is in the archive by the time its entry shows the mark.
     QStringList seenAtMark;
