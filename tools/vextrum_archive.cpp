@@ -239,15 +239,9 @@ QByteArray tabField(QString text)
 
 int findCommand(const Archive &archive, const ArchiveFilter &filter, bool csv)
 {
-    QVariantList binds;
-    QSqlQuery q(archive.database());
-    q.setForwardOnly(true); // a million rows are printed, never held
-    if (!q.prepare(archive.findSql(filter, &binds)))
-        return fail(1, QStringLiteral("the archive %1 cannot be searched (%2)")
-                           .arg(shown(archive.path()), q.lastError().text()));
-    for (const QVariant &v : binds)
-        q.addBindValue(v);
-    if (!q.exec())
+    // Read forward: a million rows are printed, never held.
+    QSqlQuery q = archive.find(filter);
+    if (q.lastError().isValid())
         return fail(1, QStringLiteral("the archive %1 cannot be searched (%2)")
                            .arg(shown(archive.path()), q.lastError().text()));
 

@@ -264,13 +264,8 @@ void frmarchive::search()
             [f](Archive &server) -> QVariant {
                 if (!server.isOpen())
                     return server.why();
-                QVariantList binds;
-                QSqlQuery q(server.database());
-                q.setForwardOnly(true);
-                q.prepare(server.findSql(f, &binds) + QStringLiteral(" LIMIT %1").arg(kServerRows + 1));
-                for (const QVariant &v : binds)
-                    q.addBindValue(v);
-                if (!q.exec())
+                QSqlQuery q = server.find(f, kServerRows + 1);
+                if (q.lastError().isValid())
                     return q.lastError().text();
                 return QVariant::fromValue(ArchiveRows::read(q, kServerRows + 1));
             },

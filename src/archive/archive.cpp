@@ -235,7 +235,6 @@ const char *const kStatements[int(Statement::Count)] = {
 };
 
 constexpr int kFewMatches = 20000;
-constexpr int kNewestProbed = 500; // the team's newest memories a search looks at first
 
 // Each memory's latest note version, if any, as v. The server walks its
 // memories newest first and looks the version up for each (LATERAL); the
@@ -333,6 +332,7 @@ QString Archive::defaultPath()
 void Archive::close()
 {
     statements_.clear();
+    steered_ = false;
     if (db_.isValid()) {
         db_.close();
         db_ = QSqlDatabase();
@@ -931,7 +931,34 @@ bool Archive::keepNotes(const Record &before, const Record &after)
     return true;
 }
 
-QString Archive::findSql(const ArchiveFilter &filter, QVariantList *binds) const
+QSqlQuery Archive::find(const ArchiveFilter &filter, int most) const
+{
+    QVariantList binds;
+    bool walk = false;
+    QString sql = findSql(filter, &binds, &walk);
+    if (most > 0)
+        sql += QStringLiteral(" LIMIT %1").arg(most);
+    QSqlQuery q(db_);
+    q.setForwardOnly(true);
+    // The server's planner cannot tell how many memories hold a word in
+    // their latest text, and would read and sort them all rather than walk
+    // the newest first; for a common word it is kept to the walk.
+    // The setting stays until the next search: the rows are read after
+    // this returns, and the server's other statements here go by index.
+    const bool steer = walk && engine_ == ArchiveEngine::Server;
+    if (steer != steered_ && engine_ == ArchiveEngine::Server) {
+        QSqlQuery(db_).exec(steer ? QStringLiteral("SET enable_seqscan = off") : QStringLiteral("RESET enable_seqscan"));
+        steered_ = steer;
+    }
+    if (q.prepare(sql)) {
+        for (const QVariant &v : binds)
+            q.addBindValue(v);
+        q.exec();
+    }
+    return q;
+}
+
+QString Archive::findSql(const ArchiveFilter &filter, QVariantList *binds, bool *walk) const
 {
     QString sql = QStringLiteral(
         "SELECT m.id, m.taken, m.memory_number,"
@@ -965,22 +992,19 @@ QString Archive::findSql(const ArchiveFilter &filter, QVariantList *binds) const
                 .replace(QLatin1Char('_'), QLatin1String("\\_"));
             likes << QLatin1Char('%') + word + QLatin1Char('%');
         }
-        // A word the newest memories often hold is found by walking them
-        // newest first; a rarer one by the letter-triple indexes, whose
-        // candidates the latest text then decides.
-        QStringList inNewest;
-        for (int i = 0; i < likes.size(); ++i)
-            inNewest << QStringLiteral("text ILIKE ?");
-        QSqlQuery newest(db_);
-        newest.prepare(QStringLiteral("SELECT count(*) FROM (SELECT m.probe || ' ' || COALESCE(v.search_text,"
-                                      " m.search_text) AS text FROM memory m")
-                       + latestNotes(engine_)
-                       + QStringLiteral(" ORDER BY m.taken DESC, m.id DESC LIMIT %1) newest WHERE ").arg(kNewestProbed)
-                       + inNewest.join(QStringLiteral(" AND ")));
-        for (const QString &like : likes)
-            newest.addBindValue(like);
-        const bool common = newest.exec() && newest.next() && newest.value(0).toInt() >= kNewestProbed / 25;
+        // A word many memories hold is found by walking the memories newest
+        // first (find() keeps the server to that plan); a rarer one gives
+        // its candidates through the letter-triple indexes. The latest
+        // text decides for every word. Counting stops at kFewMatches: the
+        // server reads a common word's first rows, or a rare word's index.
+        QSqlQuery many(db_);
+        many.prepare(QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM memory WHERE search_text ILIKE ? LIMIT %1) x")
+                         .arg(kFewMatches));
         for (const QString &like : likes) {
+            many.addBindValue(like);
+            const bool common = many.exec() && many.next() && many.value(0).toInt() >= kFewMatches;
+            if (common && walk)
+                *walk = true;
             if (!common) {
                 where << QStringLiteral("m.id IN (SELECT id FROM memory WHERE search_text ILIKE ?"
                                         " UNION ALL SELECT memory_id FROM note_version WHERE search_text ILIKE ?)");

@@ -141,8 +141,12 @@ public:
     const QString &lastFailure() const { return sqlError_; }
 
     // A search: the statement (columns as ArchiveColumn, newest first) and
-    // the values to bind to it in order.
-    QString findSql(const ArchiveFilter &filter, QVariantList *binds) const;
+    // the values to bind to it in order; `walk`, when given, tells that a
+    // word is common enough to walk the memories newest first.
+    QString findSql(const ArchiveFilter &filter, QVariantList *binds, bool *walk = nullptr) const;
+    // The search run: its rows read forward (check lastError()); the
+    // first `most` only when most > 0.
+    QSqlQuery find(const ArchiveFilter &filter, int most = 0) const;
     // The memory with its latest notes.
     std::optional<Record> memory(qint64 id) const;
     QList<NoteVersion> noteHistory(qint64 id) const;
@@ -183,6 +187,7 @@ private:
     QString writeError_;
     QString sqlError_; // the reason the last statement failed
     std::vector<QSqlQuery> statements_;
+    mutable bool steered_ = false; // the server walks the memories for a common word
     QString station_, user_;
 };
 
