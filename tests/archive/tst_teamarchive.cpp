@@ -4,6 +4,7 @@
 // memory seen twice, a server that refuses or is gone leaves the program
 // working and saying so, and the server's history cannot be changed.
 #include "app/frmarchive.h"
+#include "app/frmserver.h"
 #include "archive/serversync.h"
 #include "common/program.h"
 #include "simkit/replybuilder.h"
@@ -13,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
+#include <QSettings>
 #include <QPushButton>
 #include <QTableView>
 #include <QSqlDatabase>
@@ -111,6 +113,7 @@ class tst_teamarchive : public QObject
     Q_OBJECT
 private slots:
     void initTestCase();
+    void init();
     void serverStoppedMidPush();
     void twoStationsOneMemory();
     void stationRestartedMidBatch();
@@ -123,6 +126,10 @@ private slots:
 void tst_teamarchive::initTestCase()
 {
     QVERIFY2(!kDir.isEmpty(), "VEXTRUM_SERVER_DIR names the fixture's server");
+}
+
+void tst_teamarchive::init()
+{
     qputenv("PGPASSWORD", "inspector"); // as a password file would give it
 }
 
@@ -214,12 +221,17 @@ void tst_teamarchive::programWithTheServer_data()
     QTest::addColumn<QString>("server");
     QTest::addColumn<QString>("password");
     QTest::addColumn<QString>("status");
-    QTest::newRow("reachable") << uri(QStringLiteral("program"), QStringLiteral("inspector")) << "inspector"
-                               << "Archive: up to date";
+    QTest::addColumn<QString>("kept"); // in the settings
+    // A password typed into the URI is used, and kept nowhere.
+    QTest::newRow("reachable") << QStringLiteral("postgresql://inspector:inspector@/program?host=%1").arg(kDir) << ""
+                               << "Archive: up to date"
+                               << QStringLiteral("postgresql://inspector@/program?host=%1").arg(kDir);
     QTest::newRow("wrong password") << uri(QStringLiteral("program"), QStringLiteral("inspector")) << "guess"
-                                    << "Archive server: password refused";
+                                    << "Archive server: password refused"
+                                    << uri(QStringLiteral("program"), QStringLiteral("inspector"));
     QTest::newRow("unreachable host") << QStringLiteral("postgresql://inspector@db.invalid/vextrum") << "inspector"
-                                      << "Archive server: not reachable";
+                                      << "Archive server: not reachable"
+                                      << QStringLiteral("postgresql://inspector@db.invalid/vextrum");
 }
 
 void tst_teamarchive::programWithTheServer()
@@ -227,6 +239,7 @@ void tst_teamarchive::programWithTheServer()
     QFETCH(QString, server);
     QFETCH(QString, password);
     QFETCH(QString, status);
+    QFETCH(QString, kept);
     freshDatabase(QStringLiteral("program"));
     InstrumentSimulator instrument(fastInstrument());
     QTemporaryDir keepDir;
@@ -235,8 +248,14 @@ void tst_teamarchive::programWithTheServer()
     ServerSync sync(path);
     QObject::connect(p.archive.get(), &Archive::kept, &sync, &ServerSync::pushSoon);
     p.main->setServerSync(&sync);
-    qunsetenv("PGPASSWORD"); // the password typed in the Server window, for this run only
-    sync.setServer(server, password);
+    qunsetenv("PGPASSWORD"); // only what is typed in the Server window
+    {
+        frmserver box(sync, p.main.get());
+        box.findChild<QLineEdit *>(QStringLiteral("txturi"))->setText(server);
+        QTest::keyClicks(box.findChild<QLineEdit *>(QStringLiteral("txtpassword")), password);
+        box.findChild<QPushButton *>(QStringLiteral("cmdok"))->click();
+    }
+    QCOMPARE(QSettings().value(QString::fromLatin1(ServerSync::kServerKey)).toString(), kept);
 
     // A Capture files and archives on this PC whatever the server does.
     p.main->lstmem()->item(6)->setSelected(true);
@@ -245,7 +264,6 @@ void tst_teamarchive::programWithTheServer()
     QCOMPARE(p.main->lstmem()->item(6)->text(), QStringLiteral("Mem 7 *"));
     QVERIFY(QTest::qWaitFor(
         [&] { return p.main->findChild<QLabel *>(QStringLiteral("archiveserver"))->text() == status; }, 20000));
-    qputenv("PGPASSWORD", "inspector");
 
     // The Archive window says where its rows come from.
     p.main->findChild<QAction *>(QStringLiteral("mnuarchive"))->trigger();
