@@ -252,13 +252,14 @@ void frmarchive::showSource()
 void frmarchive::search()
 {
     typing_->stop();
-    onServer_ = sync_ && sync_->hasServer() && sync_->reachable();
-    showSource();
-    if (onServer_) {
-        // The server answers on the sending thread; the newest question's
-        // answer is the one shown.
+    // Every search counts, so a server's late answer to an older one is
+    // never shown over a newer search's rows.
+    const int asked = ++questions_;
+    if (sync_ && sync_->hasServer() && sync_->reachable()) {
+        // The server answers on the sending thread; the rows shown stay
+        // those of the last answer until this one comes.
         const ArchiveFilter f = filter();
-        const int asked = ++questions_;
+        source_->setText(QStringLiteral("Team archive, server reachable"));
         result_->setText(QStringLiteral("Searching the team archive..."));
         sync_->ask(
             [f](Archive &server) -> QVariant {
@@ -284,6 +285,8 @@ void frmarchive::search()
                 team_->setRows(rows);
                 if (table_->model() != team_)
                     table_->setModel(team_);
+                onServer_ = true;
+                showSource();
                 table_->setColumnHidden(int(ArchiveColumn::Id), true);
                 result_->setText(more ? QStringLiteral("first %1 memories: narrow the search").arg(kServerRows)
                                       : QStringLiteral("%1 memories").arg(rows.size()));
@@ -292,6 +295,8 @@ void frmarchive::search()
     }
     if (table_->model() != model_)
         table_->setModel(model_);
+    onServer_ = false;
+    showSource();
     if (!archive_.isOpen()) {
         model_->clear();
         result_->setText(QStringLiteral("Nothing to search: no archive is open."));
@@ -500,6 +505,8 @@ void frmarchive::chooseArchive()
     // Kept for the next start too; --archive on the command line still wins.
     QSettings().setValue(QString::fromLatin1(Archive::kPathKey), path);
     archive_.open(path);
+    if (sync_)
+        sync_->setLocal(path);
     emit status(archive_.isArchiving() ? QStringLiteral("Archiving into %1").arg(QDir::toNativeSeparators(path))
                                        : archive_.why());
 }

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QUrl>
+#include <QUrlQuery>
 #include <QVBoxLayout>
 
 using namespace vextrum;
@@ -53,11 +54,15 @@ QString frmserver::uriWithoutPassword(QString *password) const
     const QString typed = uri_->text().trimmed();
     QUrl url(typed);
     *password = password_->text();
-    if (!url.isValid() || url.password().isEmpty())
+    QUrlQuery query(url);
+    const QString inQuery = query.queryItemValue(QStringLiteral("password"), QUrl::FullyDecoded);
+    if (!url.isValid() || (url.password().isEmpty() && inQuery.isEmpty()))
         return typed;
     if (password->isEmpty())
-        *password = url.password();
+        *password = url.password().isEmpty() ? inQuery : url.password();
     url.setPassword(QString());
+    query.removeAllQueryItems(QStringLiteral("password"));
+    url.setQuery(query);
     return url.toString();
 }
 

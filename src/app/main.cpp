@@ -36,12 +36,9 @@ int main(int argc, char *argv[])
     vextrum::Archive archive;
     archive.open(vextrum::Archive::chosenPath(options.value(archivePath)));
     // What the archive keeps goes on to the team's server, when one is set.
-    std::unique_ptr<vextrum::ServerSync> sync;
-    if (archive.isOpen()) {
-        sync = std::make_unique<vextrum::ServerSync>(archive.path());
-        QObject::connect(&archive, &vextrum::Archive::kept, sync.get(), &vextrum::ServerSync::pushSoon);
-        sync->setServer(QSettings().value(QString::fromLatin1(vextrum::ServerSync::kServerKey)).toString());
-    }
+    auto sync = std::make_unique<vextrum::ServerSync>(archive.path());
+    QObject::connect(&archive, &vextrum::Archive::kept, sync.get(), &vextrum::ServerSync::pushSoon);
+    sync->setServer(QSettings().value(QString::fromLatin1(vextrum::ServerSync::kServerKey)).toString());
 
     vextrum::Session session;
     frmmain main(session, &archive);

@@ -158,6 +158,14 @@ QStringList statementsOf(const LayoutStep &step, ArchiveEngine engine)
     return all;
 }
 
+// A note as kept: its leading blanks stay, so the record is rebuilt exactly.
+QString withoutTrailingBlanks(QString text)
+{
+    while (text.endsWith(QLatin1Char(' ')))
+        text.chop(1);
+    return text;
+}
+
 // Texts go in as text, never NULL: an empty note is an empty string.
 QString nonNull(const QString &text)
 {
@@ -174,7 +182,7 @@ QStringList notesOf(const Record &record)
 {
     QStringList notes;
     for (Field f : fieldsOf(FieldKind::Note))
-        notes << nonNull(noteText(record, fieldInfo(f).first).trimmed());
+        notes << nonNull(withoutTrailingBlanks(noteText(record, fieldInfo(f).first)));
     return notes;
 }
 
@@ -499,6 +507,9 @@ bool Archive::openServerAt(const QString &uri, const QString &password, bool ini
     // Named without any password the URI may hold.
     QUrl shown(uri);
     shown.setPassword(QString());
+    QUrlQuery shownQuery(shown);
+    shownQuery.removeAllQueryItems(QStringLiteral("password"));
+    shown.setQuery(shownQuery);
     path_ = shown.isValid() && !shown.scheme().isEmpty() ? shown.toString() : uri;
     db_ = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connection_);
     if (!db_.isValid())
@@ -517,15 +528,23 @@ bool Archive::openServerAt(const QString &uri, const QString &password, bool ini
         db_.setDatabaseName(url.path().mid(1));
         if (given.isEmpty())
             given = url.password();
-        for (const auto &[key, value] : QUrlQuery(url).queryItems(QUrl::FullyDecoded))
+        for (const auto &[key, value] : QUrlQuery(url).queryItems(QUrl::FullyDecoded)) {
+            if (key == QLatin1String("password")) {
+                if (given.isEmpty())
+                    given = value;
+                continue;
+            }
             options << key + QLatin1Char('=') + value;
+        }
     } else {
         options << uri.split(QLatin1Char(' '), Qt::SkipEmptyParts);
     }
     if (!given.isEmpty())
         db_.setPassword(given);
     // A server that takes the connection and never answers is given up.
-    options << QStringLiteral("connect_timeout=5");
+    options << QStringLiteral("connect_timeout=5") << QStringLiteral("keepalives_idle=10")
+            << QStringLiteral("keepalives_interval=5") << QStringLiteral("keepalives_count=3")
+            << QStringLiteral("tcp_user_timeout=20000");
     db_.setConnectOptions(options.join(QLatin1Char(';')));
     if (!db_.open())
         return fail(tr("the server %1 was not reached (%2)").arg(path_, db_.lastError().text().trimmed()));
@@ -657,8 +676,13 @@ int Archive::pushTo(Archive &server, int most)
                           : item.kind == QLatin1String("arrival") ? arrival
                                                                    : note;
         read.addBindValue(item.fact);
-        if (!run(read) || !read.next())
-            continue; // a fact no longer here has nothing to send
+        if (!run(read) || !read.next()) {
+            // Unread, the fact must stay queued: nothing of the batch is sent.
+            if (sqlError_.isEmpty())
+                sqlError_ = tr("a queued fact is missing from this PC's archive");
+            QSqlQuery(server.db_).exec(QStringLiteral("ROLLBACK"));
+            return -1;
+        }
         if (&read == &memory) {
             known.addBindValue(read.value(1));
             if (!known.exec())
@@ -686,14 +710,31 @@ int Archive::pushTo(Archive &server, int most)
                 return serverFailed(add);
         }
     }
+    // No read of this connection stays open: its snapshot would keep it
+    // from writing once another program has written meanwhile.
+    memory.finish();
+    arrival.finish();
+    note.finish();
     if (!server.commit())
         return -1;
-    // The server holds them: they wait no more. Should this fail, they are
-    // sent again and the server adds nothing twice.
+    // The server holds them: exactly these wait no more. Should this fail,
+    // they are sent again and the server adds nothing twice.
     QSqlQuery done(db_);
-    done.prepare(QStringLiteral("DELETE FROM push_queue WHERE id <= ?"));
-    done.addBindValue(items.last().id);
-    if (!begin() || !run(done) || !commit()) {
+    done.prepare(QStringLiteral("DELETE FROM push_queue WHERE id = ? AND kind = ? AND fact_id = ?"));
+    if (!begin()) {
+        sqlError_ = tr("this PC's archive: %1").arg(sqlError_);
+        return -1;
+    }
+    for (const Item &item : items) {
+        done.addBindValue(item.id);
+        done.addBindValue(item.kind);
+        done.addBindValue(item.fact);
+        if (!run(done)) {
+            QSqlQuery(db_).exec(QStringLiteral("ROLLBACK"));
+            return -1;
+        }
+    }
+    if (!commit()) {
         QSqlQuery(db_).exec(QStringLiteral("ROLLBACK"));
         return -1;
     }

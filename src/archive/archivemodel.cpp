@@ -2,10 +2,25 @@
 
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QUuid>
 
 namespace vextrum {
 
-ArchiveModel::ArchiveModel(const Archive &archive, QObject *parent) : QSqlQueryModel(parent), archive_(archive) {}
+ArchiveModel::ArchiveModel(const Archive &archive, QObject *parent)
+    : QSqlQueryModel(parent), archive_(archive),
+      connection_(QStringLiteral("archive-rows-") + QUuid::createUuid().toString(QUuid::WithoutBraces))
+{
+}
+
+ArchiveModel::~ArchiveModel()
+{
+    clear();
+    if (reader_.isValid()) {
+        reader_.close();
+        reader_ = QSqlDatabase();
+        QSqlDatabase::removeDatabase(connection_);
+    }
+}
 
 bool ArchiveModel::search(const ArchiveFilter &filter)
 {
@@ -13,8 +28,22 @@ bool ArchiveModel::search(const ArchiveFilter &filter)
         clear();
         return false;
     }
+    // Rows are read as they are shown, so the query stays open: on a
+    // connection of its own, read-only, it never holds up the archive's
+    // writes (a connection reading an old snapshot cannot write).
+    if (!reader_.isValid() || reader_.databaseName() != archive_.database().databaseName()) {
+        clear();
+        if (reader_.isValid()) {
+            reader_.close();
+            reader_ = QSqlDatabase();
+            QSqlDatabase::removeDatabase(connection_);
+        }
+        reader_ = QSqlDatabase::cloneDatabase(archive_.database(), connection_);
+        reader_.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
+        reader_.open();
+    }
     QVariantList binds;
-    QSqlQuery q(archive_.database());
+    QSqlQuery q(reader_);
     q.prepare(archive_.findSql(filter, &binds));
     for (const QVariant &v : binds)
         q.addBindValue(v);

@@ -15,6 +15,7 @@ class ArchiveModel : public QSqlQueryModel
     Q_OBJECT
 public:
     explicit ArchiveModel(const Archive &archive, QObject *parent = nullptr);
+    ~ArchiveModel() override;
 
     // Runs the search; false, with the reason in lastError(), when the
     // archive cannot answer.
@@ -27,6 +28,8 @@ public:
 
 private:
     const Archive &archive_;
+    QString connection_;
+    QSqlDatabase reader_;
 };
 
 // The same columns for a search answered by the team's server: its first

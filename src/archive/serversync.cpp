@@ -3,6 +3,7 @@
 #include "archive/archive.h"
 
 #include <QPointer>
+#include <QSqlQuery>
 #include <QTimer>
 #include <memory>
 
@@ -20,6 +21,21 @@ public:
         timer_ = new QTimer(this);
         timer_->setSingleShot(true);
         connect(timer_, &QTimer::timeout, this, &SyncWorker::push);
+        // With nothing to send the server is still asked now and then, so
+        // the status tells when it goes away or comes back.
+        auto *heartbeat = new QTimer(this);
+        connect(heartbeat, &QTimer::timeout, this, [this] {
+            if (!timer_->isActive())
+                push();
+        });
+        heartbeat->start(kHeartbeatMs);
+    }
+
+    void setLocal(const QString &path)
+    {
+        localPath_ = path;
+        local_.reset();
+        push();
     }
 
     void configure(const QString &uri, const QString &password)
@@ -41,7 +57,7 @@ public:
     // Sends batches until nothing waits or the server fails.
     void push()
     {
-        if (!local_) {
+        if (!local_ || !local_->isOpen()) {
             local_ = std::make_unique<Archive>();
             local_->open(localPath_);
         }
@@ -54,9 +70,16 @@ public:
             fail(server_ ? server_->why() : QString());
             return;
         }
-        const int sent = local_->pushTo(*server_, kBatch);
+        int sent = local_->pushTo(*server_, kBatch);
+        // Nothing waited: make sure the server is still there.
+        if (sent == 0 && !QSqlQuery(server_->database()).exec(QStringLiteral("SELECT 1")))
+            sent = -1;
         if (sent < 0) {
-            const QString why = server_->lastFailure();
+            QString why = server_->lastFailure();
+            if (why.isEmpty())
+                why = local_->lastFailure();
+            if (why.isEmpty())
+                why = tr("the server did not answer");
             server_.reset(); // a fresh connection next time
             fail(why);
             return;
@@ -78,6 +101,7 @@ signals:
 
 private:
     static constexpr int kBatch = 500;
+    static constexpr int kHeartbeatMs = 30000;
 
     bool connectServer()
     {
@@ -108,26 +132,25 @@ private:
 const char *const ServerSync::kServerKey = "Archive/Server";
 
 ServerSync::ServerSync(const QString &localPath, QObject *parent)
-    : QObject(parent), worker_(new SyncWorker(localPath))
+    : QObject(parent), thread_(new QThread), worker_(new SyncWorker(localPath))
 {
-    worker_->moveToThread(&thread_);
-    connect(&thread_, &QThread::finished, worker_, &QObject::deleteLater);
+    worker_->moveToThread(thread_);
+    connect(thread_, &QThread::finished, worker_, &QObject::deleteLater);
     connect(worker_, &SyncWorker::state, this, &ServerSync::takeState);
-    thread_.start();
+    thread_->start();
     QMetaObject::invokeMethod(worker_, [w = worker_] { w->start(); });
 }
 
 ServerSync::~ServerSync()
 {
-    thread_.quit();
-    // A server that never answers holds the thread at most until libpq's
-    // connect timeout. Should a statement on a live connection hang past
-    // that, the program is ending: what waits stays queued on the PC and
-    // goes next time, so the thread is stopped rather than waited for.
-    if (!thread_.wait(6000)) {
-        thread_.terminate();
-        thread_.wait();
-    }
+    thread_->quit();
+    // A server that never answers holds the thread until libpq gives up
+    // (connect, keepalive and TCP timeouts). The program is ending: what
+    // waits stays queued on the PC and goes next time, so after a while
+    // the thread is left to end with the process rather than stopped in
+    // the middle of the database's work.
+    if (thread_->wait(8000))
+        delete thread_;
 }
 
 void ServerSync::setServer(const QString &uri, const QString &password)
@@ -140,6 +163,11 @@ void ServerSync::setServer(const QString &uri, const QString &password)
     emit statusChanged();
 }
 
+void ServerSync::setLocal(const QString &path)
+{
+    QMetaObject::invokeMethod(worker_, [w = worker_, path] { w->setLocal(path); });
+}
+
 void ServerSync::pushSoon()
 {
     QMetaObject::invokeMethod(worker_, [w = worker_] { w->pushSoon(); });
@@ -149,12 +177,16 @@ void ServerSync::ask(std::function<QVariant(Archive &server)> job, QObject *cont
                      std::function<void(const QVariant &)> done)
 {
     QPointer<QObject> to(context);
-    QMetaObject::invokeMethod(worker_, [w = worker_, job, to, done] {
+    // The answer comes back through this object and finds its window on
+    // this thread, where a closed window is known for sure.
+    QMetaObject::invokeMethod(worker_, [w = worker_, self = this, job, to, done] {
         Archive none;
         Archive *server = w->server();
         const QVariant result = job(server ? *server : none);
-        if (to)
-            QMetaObject::invokeMethod(to, [to, done, result] { if (to) done(result); });
+        QMetaObject::invokeMethod(self, [to, done, result] {
+            if (to)
+                done(result);
+        });
     });
 }
 

@@ -30,6 +30,8 @@ public:
     // this run only; an empty URI: none.
     void setServer(const QString &uri, const QString &password = QString());
     const QString &server() const { return uri_; }
+    // The PC's archive is now the one at `path`.
+    void setLocal(const QString &path);
     // Something new waits: send it soon.
     void pushSoon();
 
@@ -62,7 +64,7 @@ signals:
 private:
     void takeState(bool reachable, qint64 waiting, const QString &problem);
 
-    QThread thread_;
+    QThread *thread_; // left to the process should the server hold it at exit
     SyncWorker *worker_;
     QString uri_;
     bool reachable_ = false;
