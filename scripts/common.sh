@@ -5,10 +5,13 @@ set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="${VEXTRUM_BUILD_DIR:-$ROOT/build}"
 
-# Packages the build, the tests and the report need.
+# Packages the build, the program and the report need (SQLite and
+# PostgreSQL drivers for the archive and the team archive).
 PACKAGES=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev
-          qt6-svg-dev libqt6sql6-sqlite libgl-dev fonts-liberation
-          poppler-utils libqt6sql6-psql postgresql-15)
+          qt6-svg-dev libqt6sql6-sqlite libqt6sql6-psql libgl-dev
+          fonts-liberation poppler-utils)
+# What the tests need beside: the PostgreSQL server they start themselves.
+TEST_PACKAGES=(postgresql-15)
 
 install_missing() {
     local missing=()
