@@ -295,8 +295,7 @@ int exportCommand(const Archive &archive, const QList<qint64> &ids, const QStrin
             missing << QString::number(id);
             continue;
         }
-        const double n = ownNumber(*record);
-        list << ExportMemory{n >= 1 && n <= kMemoryCount && n == int(n) ? int(n) : 0, *record};
+        list << ExportMemory{memoryNumber(*record), *record};
     }
     if (!missing.isEmpty())
         return fail(1, QStringLiteral("not in the archive %1: %2").arg(shown(archive.path()), missing.join(QStringLiteral(", "))));

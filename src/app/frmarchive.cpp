@@ -111,12 +111,7 @@ frmarchive::frmarchive(Archive &archive, ServerSync *sync, const ReportContext &
     table_ = new QTableView(this);
     table_->setObjectName(QStringLiteral("tblarchive"));
     table_->setModel(model_);
-    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    table_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table_->verticalHeader()->hide();
-    table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
-    table_->horizontalHeader()->setStretchLastSection(true);
+    setUpRowTable(table_);
     table_->setColumnHidden(int(ArchiveColumn::Id), true);
     result_ = new QLabel(this);
     result_->setObjectName(QStringLiteral("labresult"));
@@ -343,10 +338,8 @@ void frmarchive::withMemories(const QList<qint64> &ids, std::function<void(const
     auto take = [act](const QVariantList &found) {
         QList<ExportMemory> memories;
         for (const QVariant &bytes : found)
-            if (const auto record = recordFromBytes(bytes.toByteArray())) {
-                const double n = ownNumber(*record);
-                memories << ExportMemory{n >= 1 && n <= kMemoryCount && n == int(n) ? int(n) : 0, *record};
-            }
+            if (const auto record = recordFromBytes(bytes.toByteArray()))
+                memories << ExportMemory{memoryNumber(*record), *record};
         act(memories);
     };
     if (onServer_)

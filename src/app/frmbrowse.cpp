@@ -37,12 +37,7 @@ frmbrowse::frmbrowse(MemoryStore &store, QWidget *parent)
     table_->setModel(proxy_);
     table_->setSortingEnabled(true);
     table_->sortByColumn(MemoryTable::Number, Qt::AscendingOrder);
-    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    table_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table_->verticalHeader()->hide();
-    table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
-    table_->horizontalHeader()->setStretchLastSection(true);
+    setUpRowTable(table_);
     table_->installEventFilter(this);
 
     auto *top = new QHBoxLayout;

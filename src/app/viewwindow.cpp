@@ -1,5 +1,8 @@
 #include "app/viewwindow.h"
 
+#include <QHeaderView>
+#include <QTableView>
+
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QScreen>
@@ -17,6 +20,16 @@ QString key(const QWidget *window)
     return window->objectName() + QStringLiteral("/size");
 }
 } // namespace
+
+void setUpRowTable(QTableView *table)
+{
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->verticalHeader()->hide();
+    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
+    table->horizontalHeader()->setStretchLastSection(true);
+}
 
 ViewWindow::ViewWindow(const char *name, const QString &title, QWidget *parent) : QWidget(parent, Qt::Window)
 {

@@ -5,6 +5,12 @@
 
 #include <QWidget>
 
+class QTableView;
+
+// A table of rows picked whole (one or several), read-only, with rows as
+// high as the text needs: the Memory Browser's and the Archive's.
+void setUpRowTable(QTableView *table);
+
 class ViewWindow : public QWidget
 {
     Q_OBJECT

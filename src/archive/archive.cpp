@@ -201,12 +201,6 @@ QString takenText(const Record &record, const QDateTime &fallback)
     return t.toString(QStringLiteral("yyyy-MM-ddTHH:mm"));
 }
 
-int memoryNumber(const Record &record)
-{
-    const double n = ownNumber(record);
-    return n >= 1 && n <= kMemoryCount && n == int(n) ? int(n) : 0;
-}
-
 // The words typed, as a full-text query that takes each word literally:
 // every word a quoted phrase (its own quotes doubled), matched as typed or
 // as the start of a longer word. Words without a letter or digit find

@@ -377,10 +377,8 @@ EchoPlace echoPlace(double path, double angle, double xOffset, double thickness)
 
 QString memoryName(const Record &record, const QString &fallback)
 {
-    const double n = ownNumber(record);
-    if (n >= 1 && n <= kMemoryCount && n == std::floor(n))
-        return QStringLiteral("Mem %1").arg(int(n));
-    return fallback;
+    const int n = memoryNumber(record);
+    return n > 0 ? QStringLiteral("Mem %1").arg(n) : fallback;
 }
 
 namespace {

@@ -95,9 +95,7 @@ QList<ExportMemory> storedMemories(const Store &store, const QList<int> &memoryS
 
 ExportMemory memoryOnScreen(const Record &current)
 {
-    const double n = ownNumber(current);
-    const bool memory = n >= 1 && n <= kMemoryCount && n == std::floor(n);
-    return {memory ? int(n) : 0, current};
+    return {memoryNumber(current), current};
 }
 
 ExportMemory memoryOnScreen(const MemoryStore &store)

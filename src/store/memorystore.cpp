@@ -102,8 +102,8 @@ bool MemoryStore::saveNotes()
 void MemoryStore::putIntoSlots(const QList<Record> &records)
 {
     for (const Record &r : records) {
-        const double n = ownNumber(r);
-        if (n < 1 || n > kMemoryCount || n != int(n))
+        const int n = memoryNumber(r);
+        if (n == 0)
             continue;
         (*records_)[std::size_t(n - 1)] = r;
         captured_[std::size_t(n - 1)] = true;

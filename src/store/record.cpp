@@ -102,6 +102,12 @@ double ownNumber(const Record &record)
     return readNumber(recordText(record, pos::OwnNumberFirst, 3));
 }
 
+int memoryNumber(const Record &record)
+{
+    const double n = ownNumber(record);
+    return n >= 1 && n <= kMemoryCount && n == int(n) ? int(n) : 0;
+}
+
 QString entryText(int slot, bool captured)
 {
     QString t = QStringLiteral("Mem ") + QString::number(slot + 1);

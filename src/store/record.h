@@ -66,6 +66,8 @@ double readNumber(QStringView text);
 
 // The record's own memory number: positions 358..360 read as one number.
 double ownNumber(const Record &record);
+// The memory the record's own number names, 1..200; 0 when it names none.
+int memoryNumber(const Record &record);
 
 // List entry texts: "Mem 7" and, once filed, "Mem 7 *".
 QString entryText(int slot, bool captured = false);
