@@ -6,6 +6,7 @@
 #include "archive/archive.h"
 #include "archive/serversync.h"
 #include "files/datafile.h"
+#include "app/exportmenu.h"
 #include "report/export.h"
 #include "report/letterhead.h"
 
@@ -35,7 +36,8 @@ constexpr char kUsage[] =
     "Usage: vextrum-archive import PATH... [--archive FILE]\n"
     "       vextrum-archive find [--text WORDS] [--since DATE] [--until DATE]\n"
     "                            [--memory N] [--station NAME] [--csv] [--archive FILE]\n"
-    "       vextrum-archive export ID... [--pdf OUT.pdf] [--csv OUT.csv] [--archive FILE]\n"
+    "       vextrum-archive export ID... [--pdf OUT.pdf] [--csv OUT.csv]\n"
+    "                              [--report OUT.pdf [--again]] [--archive FILE]\n"
     "       vextrum-archive push [--server URI] [--archive FILE]\n"
     "       vextrum-archive server-init URI\n"
     "\n"
@@ -66,6 +68,10 @@ constexpr char kUsage[] =
     "    --pdf OUT.pdf  one report page per memory, as printed, with the\n"
     "                   letterhead set in the program (Report Letterhead).\n"
     "    --csv OUT.csv  one row per memory, as File, Export CSV writes it.\n"
+    "    --report OUT.pdf  the inspection report (PDF/A) of the memories in the\n"
+    "                   order given, with the job details last kept with any of\n"
+    "                   them, recorded in the archive; a report number exported\n"
+    "                   before is refused unless --again is given.\n"
     "  push             sends what waits in this PC's archive to the team's server\n"
     "                   (default: the one set under Server... in the Archive\n"
     "                   window); the server adds nothing it holds already.\n"
@@ -285,7 +291,8 @@ int findCommand(const Archive &archive, const ArchiveFilter &filter, bool csv)
     return std::fflush(stdout) == 0 ? 0 : fail(1, QStringLiteral("the results cannot be written"));
 }
 
-int exportCommand(const Archive &archive, const QList<qint64> &ids, const QString &pdf, const QString &csv)
+int exportCommand(Archive &archive, const QList<qint64> &ids, const QString &pdf, const QString &csv,
+                  const QString &report, bool again)
 {
     QList<ExportMemory> list;
     QStringList missing;
@@ -309,6 +316,19 @@ int exportCommand(const Archive &archive, const QList<qint64> &ids, const QStrin
         if (!exportCsv(csv, list, &error))
             return fail(1, error);
         std::printf("%s: %lld rows\n", qPrintable(csv), static_cast<long long>(list.size()));
+    }
+    if (!report.isEmpty()) {
+        const Job job = archive.jobFor(ids).value_or(Job());
+        const QString used = reportNumberUsed(job, archive);
+        if (!used.isEmpty() && !again)
+            return fail(1, used + QStringLiteral(" Give --again to export another under it."));
+        int pages = 0;
+        QString unrecorded;
+        if (!writeInspectionReport(report, list, job, archive, &pages, &error, &unrecorded))
+            return fail(1, error);
+        std::printf("%s: %d pages\n", qPrintable(report), pages);
+        if (!unrecorded.isEmpty())
+            return fail(1, QStringLiteral("the report is not recorded in the archive: %1").arg(unrecorded));
     }
     return 0;
 }
@@ -346,8 +366,8 @@ int main(int argc, char *argv[])
         return fail(2, QStringLiteral("unknown command %1: give import, find, export, push or server-init (see --help)")
                            .arg(command));
 
-    QString archivePath, text, since, until, memory, station, pdf, csvOut, server;
-    bool csv = false;
+    QString archivePath, text, since, until, memory, station, pdf, csvOut, server, report;
+    bool csv = false, again = false;
     QStringList words; // paths or ids
     bool optionsEnded = false;
     for (int i = 1; i < args.size(); ++i) {
@@ -366,6 +386,10 @@ int main(int argc, char *argv[])
             csv = true;
             continue;
         }
+        if (exporting && a == QLatin1String("--again")) {
+            again = true;
+            continue;
+        }
         QString *target = a == QLatin1String("--archive") ? &archivePath : nullptr;
         if (finding)
             target = a == QLatin1String("--text")      ? &text
@@ -375,7 +399,10 @@ int main(int argc, char *argv[])
                      : a == QLatin1String("--station") ? &station
                                                        : target;
         if (exporting)
-            target = a == QLatin1String("--pdf") ? &pdf : a == QLatin1String("--csv") ? &csvOut : target;
+            target = a == QLatin1String("--pdf")      ? &pdf
+                     : a == QLatin1String("--csv")    ? &csvOut
+                     : a == QLatin1String("--report") ? &report
+                                                      : target;
         if ((finding || pushing) && a == QLatin1String("--server"))
             target = &server;
         if (!target)
@@ -425,10 +452,17 @@ int main(int argc, char *argv[])
                 return fail(2, QStringLiteral("%1 is no memory id: find gives the ids (see --help)").arg(w));
             ids << id;
         }
-        if (pdf.isEmpty() && csvOut.isEmpty())
-            return fail(2, QStringLiteral("nothing to write: give --pdf or --csv (see --help)"));
-        if (sameFile(pdf, csvOut))
-            return fail(2, QStringLiteral("--pdf and --csv name the same path %1 (see --help)").arg(csvOut));
+        if (pdf.isEmpty() && csvOut.isEmpty() && report.isEmpty())
+            return fail(2, QStringLiteral("nothing to write: give --pdf, --csv or --report (see --help)"));
+        if (again && report.isEmpty())
+            return fail(2, QStringLiteral("--again goes with --report (see --help)"));
+        const std::pair<const char *, const QString *> outs[] = {{"--pdf", &pdf}, {"--csv", &csvOut}, {"--report", &report}};
+        for (std::size_t j = 1; j < std::size(outs); ++j)
+            for (std::size_t k = 0; k < j; ++k)
+                if (sameFile(*outs[j].second, *outs[k].second))
+                    return fail(2, QStringLiteral("%1 and %2 name the same path %3 (see --help)")
+                                       .arg(QLatin1String(outs[k].first), QLatin1String(outs[j].first),
+                                            *outs[j].second));
     }
 
     if (initing) {
@@ -456,7 +490,7 @@ int main(int argc, char *argv[])
     if (!importing && !QFileInfo::exists(archivePath))
         return fail(1, QStringLiteral("there is no archive %1").arg(shown(archivePath)));
     // An output over the archive would destroy what it is made from.
-    for (const auto &[option, out] : {std::pair{"--pdf", &pdf}, std::pair{"--csv", &csvOut}})
+    for (const auto &[option, out] : {std::pair{"--pdf", &pdf}, std::pair{"--csv", &csvOut}, std::pair{"--report", &report}})
         if (exporting && sameFile(*out, archivePath))
             return fail(2, QStringLiteral("%1 names the archive %2 (see --help)").arg(QLatin1String(option), shown(archivePath)));
     Archive archive;
@@ -468,5 +502,5 @@ int main(int argc, char *argv[])
         return findCommand(archive, filter, csv);
     if (pushing)
         return pushCommand(archive, server);
-    return exportCommand(archive, ids, pdf, csvOut);
+    return exportCommand(archive, ids, pdf, csvOut, report, again);
 }

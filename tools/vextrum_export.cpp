@@ -1,7 +1,10 @@
 // vextrum-export: the memories of a data file as a report PDF, a CSV file
 // and A-scan pictures, without a display or a window.
+#include "app/exportmenu.h"
 #include "app/fonts.h"
+#include "archive/archive.h"
 #include "files/datafile.h"
+#include "files/jobfile.h"
 #include "report/export.h"
 #include "report/letterhead.h"
 
@@ -18,7 +21,8 @@ namespace {
 
 constexpr char kUsage[] =
     "Usage: vextrum-export DATAFILE [--memories LIST] [--pdf OUT.pdf] [--csv OUT.csv]\n"
-    "                      [--png DIR [--scale N]]\n"
+    "                      [--png DIR [--scale N]] [--report OUT.pdf [--again]]\n"
+    "                      [--archive FILE]\n"
     "\n"
     "Exports memories of a Vextrum DGS data file (as written by File, Save)\n"
     "without a display.\n"
@@ -34,6 +38,13 @@ constexpr char kUsage[] =
     "                   samples and DAC points (UTF-8, comma separated).\n"
     "  --png DIR        the A-scan picture of each memory as DIR/memNNN.png.\n"
     "  --scale N        size of the pictures, 1 to 4 times the screen's (1).\n"
+    "  --report OUT.pdf the inspection report (PDF/A), with the job details\n"
+    "                   kept beside the data file (DATAFILE.job, written by\n"
+    "                   File, Save), as File, Export Inspection Report makes it.\n"
+    "                   It is recorded in the archive; a report number exported\n"
+    "                   before is refused unless --again is given.\n"
+    "  --archive FILE   the archive to record the report in; default: the\n"
+    "                   program's.\n"
     "  --help           this text.\n"
     "  --               ends the options: what follows is the data file.\n"
     "\n"
@@ -70,8 +81,8 @@ int main(int argc, char *argv[])
     installFontSubstitutes();
 
     QStringList args = QCoreApplication::arguments().mid(1);
-    QString dataFile, memories, pdf, csv, pngDir, scaleText;
-    bool optionsEnded = false;
+    QString dataFile, memories, pdf, csv, pngDir, scaleText, report, archivePath;
+    bool optionsEnded = false, again = false;
     for (int i = 0; i < args.size(); ++i) {
         const QString a = args[i];
         if (!optionsEnded && (a == QLatin1String("--help") || a == QLatin1String("-h"))) {
@@ -88,11 +99,17 @@ int main(int argc, char *argv[])
             optionsEnded = true;
             continue;
         }
+        if (a == QLatin1String("--again")) {
+            again = true;
+            continue;
+        }
         QString *target = a == QLatin1String("--memories") ? &memories
                           : a == QLatin1String("--pdf")    ? &pdf
                           : a == QLatin1String("--csv")    ? &csv
                           : a == QLatin1String("--png")    ? &pngDir
                           : a == QLatin1String("--scale")  ? &scaleText
+                          : a == QLatin1String("--report") ? &report
+                          : a == QLatin1String("--archive") ? &archivePath
                                                            : nullptr;
         if (!target)
             return fail(2, QStringLiteral("unknown option %1 (see --help)").arg(a));
@@ -107,8 +124,10 @@ int main(int argc, char *argv[])
     const bool memoriesGiven = !memories.isEmpty();
     if (dataFile.isEmpty())
         return fail(2, QStringLiteral("no data file given (see --help)"));
-    if (pdf.isEmpty() && csv.isEmpty() && pngDir.isEmpty())
-        return fail(2, QStringLiteral("nothing to write: give --pdf, --csv or --png (see --help)"));
+    if (pdf.isEmpty() && csv.isEmpty() && pngDir.isEmpty() && report.isEmpty())
+        return fail(2, QStringLiteral("nothing to write: give --pdf, --csv, --png or --report (see --help)"));
+    if (again && report.isEmpty())
+        return fail(2, QStringLiteral("--again goes with --report (see --help)"));
     int scale = 1;
     if (!scaleText.isEmpty()) {
         if (pngDir.isEmpty())
@@ -122,7 +141,8 @@ int main(int argc, char *argv[])
     // data file would destroy what it is made from.
     const QList<std::pair<QString, QString>> paths = {
         {QStringLiteral("the data file"), dataFile}, {QStringLiteral("--pdf"), pdf},
-        {QStringLiteral("--csv"), csv}, {QStringLiteral("--png"), pngDir}};
+        {QStringLiteral("--csv"), csv}, {QStringLiteral("--png"), pngDir}, {QStringLiteral("--report"), report},
+        {QStringLiteral("--archive"), archivePath}};
     for (int j = 1; j < paths.size(); ++j)
         for (int k = 0; k < j; ++k)
             if (!paths[j].second.isEmpty() && !paths[k].second.isEmpty()
@@ -176,6 +196,25 @@ int main(int argc, char *argv[])
                 return fail(1, error);
         }
         std::printf("%s: %lld pictures\n", qPrintable(pngDir), static_cast<long long>(list.size()));
+    }
+    if (!report.isEmpty()) {
+        QString why;
+        const std::optional<Job> job = readJobFile(dataFile, &why);
+        if (!job)
+            return fail(1, QStringLiteral("the job details cannot be read: %1").arg(why));
+        Archive archive;
+        archive.open(Archive::chosenPath(archivePath));
+        const QString used = reportNumberUsed(*job, archive);
+        if (!used.isEmpty() && !again)
+            return fail(1, used + QStringLiteral(" Give --again to export another under it."));
+        int pages = 0;
+        QString unrecorded;
+        if (!writeInspectionReport(report, list, *job, archive, &pages, &error, &unrecorded))
+            return fail(1, error);
+        std::printf("%s: %d pages\n", qPrintable(report), pages);
+        if (!unrecorded.isEmpty())
+            std::fprintf(stderr, "vextrum-export: the report is not recorded in the archive: %s\n",
+                         qPrintable(unrecorded));
     }
     return 0;
 }

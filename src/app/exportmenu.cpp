@@ -1,6 +1,8 @@
 #include "app/exportmenu.h"
 
+#include "archive/archive.h"
 #include "display/msgbox.h"
+#include "report/inspectionreport.h"
 #include "report/export.h"
 #include "report/frmexportop.h"
 #include "report/optionframe.h"
@@ -10,6 +12,8 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLocale>
+#include <QRegularExpression>
 #include <QMainWindow>
 #include <QPrinter>
 #include <QSettings>
@@ -99,6 +103,79 @@ QString exportPdfOf(const QList<ExportMemory> &memories, PrintSettings &print, Q
     return QStringLiteral("%1 page(s) exported to %2").arg(memories.size()).arg(QDir::toNativeSeparators(path));
 }
 
+bool writeInspectionReport(const QString &path, const QList<ExportMemory> &memories, const Job &job,
+                           Archive &archive, int *pages, QString *error, QString *unrecorded)
+{
+    const InspectionReport report = inspectionReport(memories, job, loadLetterhead(), QDate::currentDate());
+    if (!writeReportFile(path, report, error))
+        return false;
+    if (pages)
+        *pages = report.pages;
+    ReportEntry entry;
+    entry.number = job.text(JobDetail::ReportNumber).trimmed();
+    entry.at = QDateTime::currentDateTimeUtc();
+    QList<int> numbers;
+    QList<std::pair<int, Record>> reported;
+    for (const ExportMemory &m : memories) {
+        if (m.number > 0)
+            numbers << m.number;
+        reported.append({m.number, m.record});
+    }
+    entry.memories = memoryNumbersText(numbers);
+    entry.pages = report.pages;
+    entry.sha256 = report.sha256;
+    entry.path = QFileInfo(path).absoluteFilePath();
+    if (!archive.keepReport(entry, job, reported) && unrecorded)
+        *unrecorded = archive.why().isEmpty() ? QStringLiteral("the archive is not open") : archive.why();
+    return true;
+}
+
+QString reportNumberUsed(const Job &job, const Archive &archive)
+{
+    const QString number = job.text(JobDetail::ReportNumber).trimmed();
+    const QList<ReportEntry> earlier = number.isEmpty() ? QList<ReportEntry>() : archive.reports(number);
+    if (earlier.isEmpty())
+        return QString();
+    return QStringLiteral("Report number %1 was already exported on %2 by %3 (%4 time(s) in all).")
+        .arg(number, QLocale().toString(earlier.front().at.toLocalTime(), QLocale::ShortFormat), earlier.front().user)
+        .arg(earlier.size());
+}
+
+QString exportReportOf(const QList<ExportMemory> &memories, const Job &job, Archive &archive, QWidget *parent)
+{
+    const QString number = job.text(JobDetail::ReportNumber).trimmed();
+    if (number.isEmpty()
+        && !MsgBoxYesNo(parent, QStringLiteral("The job has no report number (File, Job Details...). "
+                                               "Export the inspection report without one?")))
+        return QString();
+    const QString used = reportNumberUsed(job, archive);
+    if (!used.isEmpty()
+        && !MsgBoxYesNo(parent, used + QStringLiteral(" Export another report under the same number?")))
+        return QString();
+    // A report number may hold characters no file name can.
+    QString name = number.isEmpty() ? QStringLiteral("Inspection Report") : QStringLiteral("Report ") + number;
+    name.replace(QRegularExpression(QStringLiteral("[\\\\/:*?\"<>|\\x00-\\x1f]")), QStringLiteral("-"));
+    const QString path = withSuffix(
+        QFileDialog::getSaveFileName(parent, QStringLiteral("Export Inspection Report"),
+                                     QDir(exportDirectory()).filePath(name + QStringLiteral(".pdf")),
+                                     QStringLiteral("PDF files (*.pdf)")),
+        "pdf");
+    if (path.isEmpty())
+        return QString();
+    rememberDirectory(path);
+    int pages = 0;
+    QString error, unrecorded;
+    if (!writeInspectionReport(path, memories, job, archive, &pages, &error, &unrecorded)) {
+        MsgBox(parent, QStringLiteral("The inspection report can't be written: %1").arg(error));
+        return QString();
+    }
+    const QString written =
+        QStringLiteral("Inspection report (%1 page(s)) exported to %2").arg(pages).arg(QDir::toNativeSeparators(path));
+    if (!unrecorded.isEmpty())
+        return written + QStringLiteral(", but not recorded in the archive: ") + unrecorded;
+    return written;
+}
+
 QString exportCsvOf(const QList<ExportMemory> &memories, QWidget *parent)
 {
     const QString path = withSuffix(QFileDialog::getSaveFileName(parent, QStringLiteral("Export CSV"),
@@ -128,6 +205,13 @@ void mnuexportcsv_Click(const ReportContext &context, QMainWindow &main)
     QList<ExportMemory> memories;
     if (chooseMemories(context, QStringLiteral("Export CSV"), &memories))
         done(main, exportCsvOf(memories, &main));
+}
+
+void mnuexportreport_Click(const ReportContext &context, QMainWindow &main, Archive &archive)
+{
+    QList<ExportMemory> memories;
+    if (chooseMemories(context, QStringLiteral("Export Inspection Report"), &memories))
+        done(main, exportReportOf(memories, context.store.job(), archive, &main));
 }
 
 void mnuexportpic_Click(const ReportContext &context, QMainWindow &main)

@@ -5,16 +5,22 @@
 // are in report/export.h.
 
 #include "report/export.h"
+#include "store/job.h"
 
 class QMainWindow;
 class QWidget;
 namespace vextrum {
+class Archive;
 class PrintSettings;
 struct ReportContext;
 }
 
 void mnuexportpdf_Click(const vextrum::ReportContext &context, QMainWindow &window);
 void mnuexportcsv_Click(const vextrum::ReportContext &context, QMainWindow &window);
+// File, "Export Inspection Report...": the memories chosen as for
+// printing, with the store's job, to a PDF the user names; the report is
+// recorded in `archive`. A report number already used asks first.
+void mnuexportreport_Click(const vextrum::ReportContext &context, QMainWindow &window, vextrum::Archive &archive);
 void mnuexportpic_Click(const vextrum::ReportContext &context, QMainWindow &window);
 
 // The memories given, to a PDF (on the page of the printer chosen in
@@ -22,4 +28,17 @@ void mnuexportpic_Click(const vextrum::ReportContext &context, QMainWindow &wind
 // empty when the user cancelled or a failure was shown.
 QString exportPdfOf(const QList<vextrum::ExportMemory> &memories, vextrum::PrintSettings &print,
                     QWidget *parent);
+// The inspection report of `memories` with `job`, dated today, written to
+// `path` and recorded in `archive`. False with the reason when it could not
+// be written; `unrecorded` gets why it is not in the archive, if it is not.
+bool writeInspectionReport(const QString &path, const QList<vextrum::ExportMemory> &memories,
+                           const vextrum::Job &job, vextrum::Archive &archive, int *pages, QString *error,
+                           QString *unrecorded);
+// The reports already exported under the job's number, as one line for
+// the user; empty when the number is new (or there is none).
+QString reportNumberUsed(const vextrum::Job &job, const vextrum::Archive &archive);
+
+// The same for any memories and job (the Archive window's selection).
+QString exportReportOf(const QList<vextrum::ExportMemory> &memories, const vextrum::Job &job,
+                       vextrum::Archive &archive, QWidget *parent);
 QString exportCsvOf(const QList<vextrum::ExportMemory> &memories, QWidget *parent);

@@ -20,6 +20,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLocale>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -28,6 +29,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTableView>
+#include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <set>
@@ -122,6 +124,7 @@ frmarchive::frmarchive(Archive &archive, ServerSync *sync, const ReportContext &
     auto *pdf = button(this, "cmdpdf", QStringLiteral("Export PDF..."));
     auto *csv = button(this, "cmdcsv", QStringLiteral("Export CSV..."));
     auto *print = button(this, "cmdprint", QStringLiteral("Print"));
+    auto *reports = button(this, "cmdreports", QStringLiteral("Reports..."));
 
     auto *top = new QHBoxLayout;
     top->addWidget(file_, 1);
@@ -141,7 +144,7 @@ frmarchive::frmarchive(Archive &archive, ServerSync *sync, const ReportContext &
     filters->addWidget(new QLabel(QStringLiteral("Station"), this));
     filters->addWidget(station_);
     auto *buttons = new QHBoxLayout;
-    for (QPushButton *b : {show, history, toSlots, pdf, csv, print})
+    for (QPushButton *b : {show, history, toSlots, pdf, csv, print, reports})
         buttons->addWidget(b);
     buttons->addStretch(1);
     buttons->addWidget(result_);
@@ -184,6 +187,7 @@ frmarchive::frmarchive(Archive &archive, ServerSync *sync, const ReportContext &
     connect(pdf, &QPushButton::clicked, this, [this] { exportPdf(); });
     connect(csv, &QPushButton::clicked, this, [this] { exportCsv(); });
     connect(print, &QPushButton::clicked, this, &frmarchive::printSelected);
+    connect(reports, &QPushButton::clicked, this, &frmarchive::showReports);
     connect(change, &QPushButton::clicked, this, &frmarchive::chooseArchive);
     connect(&archive_, &Archive::stateChanged, this, &frmarchive::showState);
     // What was filed or saved meanwhile shows at once.
@@ -433,6 +437,44 @@ void frmarchive::showHistory(const QString &text)
     layout->addWidget(view);
     layout->addWidget(close);
     box.resize(520, 420);
+    box.exec();
+}
+
+void frmarchive::showReports()
+{
+    QDialog box(this);
+    box.setObjectName(QStringLiteral("frmreports"));
+    box.setWindowTitle(QStringLiteral("Inspection Reports Exported"));
+    const QList<ReportEntry> reports = archive_.reports();
+    const QStringList titles = {QStringLiteral("Report No."), QStringLiteral("Exported"), QStringLiteral("By"),
+                                QStringLiteral("Station"),    QStringLiteral("Memories"), QStringLiteral("Pages"),
+                                QStringLiteral("File"),       QStringLiteral("SHA-256")};
+    auto *table = new QTableWidget(int(reports.size()), int(titles.size()), &box);
+    table->setObjectName(QStringLiteral("tblreports"));
+    table->setHorizontalHeaderLabels(titles);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->verticalHeader()->hide();
+    for (int row = 0; row < reports.size(); ++row) {
+        const ReportEntry &r = reports[row];
+        const QString cells[] = {r.number, QLocale().toString(r.at.toLocalTime(), QLocale::ShortFormat), r.user,
+                                 r.station, r.memories, QString::number(r.pages),
+                                 QDir::toNativeSeparators(r.path), r.sha256};
+        for (int c = 0; c < int(std::size(cells)); ++c)
+            table->setItem(row, c, new QTableWidgetItem(cells[c]));
+    }
+    table->resizeColumnsToContents();
+    auto *note = new QLabel(reports.isEmpty() ? QStringLiteral("No inspection report has been exported yet.")
+                                              : QStringLiteral("Every inspection report exported on this PC, newest first; "
+                                                               "the SHA-256 tells a file sent from any copy of it."),
+                            &box);
+    note->setWordWrap(true);
+    auto *close = new QDialogButtonBox(QDialogButtonBox::Close, &box);
+    connect(close, &QDialogButtonBox::rejected, &box, &QDialog::reject);
+    auto *layout = new QVBoxLayout(&box);
+    layout->addWidget(note);
+    layout->addWidget(table, 1);
+    layout->addWidget(close);
+    box.resize(900, 420);
     box.exec();
 }
 

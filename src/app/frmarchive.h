@@ -48,6 +48,8 @@ public:
     void showMemory(qint64 id);
     void putIntoSlots();
     void showNoteHistory();
+    // "Reports...": every inspection report exported, newest first.
+    void showReports();
     void exportPdf();
     void exportCsv();
     void printSelected();

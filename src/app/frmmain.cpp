@@ -21,6 +21,7 @@
 #include "files/frmoption.h"
 #include "files/frmsave.h"
 #include "files/portconfig.h"
+#include "report/frmjob.h"
 #include "report/frmletterhead.h"
 #include "report/frmprintop.h"
 
@@ -163,6 +164,8 @@ void frmmain::buildMenus()
     });
     file->addSeparator();
     addItem(file, "mnuexportpdf", QStringLiteral("Export PDF..."), [this] { mnuexportpdf_Click(reportContext(), *this); });
+    addItem(file, "mnuexportreport", QStringLiteral("Export Inspection Report..."),
+            [this] { mnuexportreport_Click(reportContext(), *this, *archive_); });
     addItem(file, "mnuexportcsv", QStringLiteral("Export CSV..."), [this] { mnuexportcsv_Click(reportContext(), *this); });
     addItem(file, "mnuexportpic", QStringLiteral("Export Picture..."),
             [this] { mnuexportpic_Click(reportContext(), *this); });
@@ -171,6 +174,8 @@ void frmmain::buildMenus()
             return new frmletterhead([this](const QString &text) { MsgBox(this, text); }, this);
         });
     });
+    addItem(file, "mnujob", QStringLiteral("Job Details..."),
+            [this, &s] { showOnce(job_, [&] { return new frmjob(s.store(), this); }); });
     file->addSeparator();
     addItem(file, "mnuexit", QStringLiteral("Exit"), [this] { endProgram(); });
 

@@ -24,6 +24,7 @@ class frmAbout;
 class frmarchive;
 class frmbrowse;
 class frmhelp;
+class frmjob;
 class frmletterhead;
 class frmopen;
 class frmoption;
@@ -134,5 +135,6 @@ private:
     QPointer<frmbrowse> browser_;
     QPointer<frmarchive> archiveWindow_;
     QPointer<frmletterhead> letterhead_;
+    QPointer<frmjob> job_;
     bool ending_ = false;
 };

@@ -3,6 +3,7 @@
 #include "store/fields.h"
 
 #include <QCryptographicHash>
+#include <algorithm>
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -135,6 +136,60 @@ const QList<LayoutStep> &layoutSteps()
              QStringLiteral("GRANT SELECT ON memory, arrival, note_version, archive_version"
                             " TO vextrum_inspector, vextrum_reader"),
              QStringLiteral("GRANT INSERT ON memory, arrival, note_version TO vextrum_inspector"),
+             QStringLiteral("GRANT USAGE ON ALL SEQUENCES IN SCHEMA public TO vextrum_inspector"),
+         }},
+        // 4: the job details kept with the memories (a version each time
+        // they are set), and every inspection report exported: its number,
+        // who and when, the memories it holds and the SHA-256 of the file.
+        // Memories are named by content hash, as they were when reported.
+        {{
+             QStringLiteral("CREATE TABLE job_version ("
+                            " id {id},"
+                            " uid TEXT NOT NULL UNIQUE,"
+                            " report_number TEXT NOT NULL,"
+                            " details TEXT NOT NULL,"
+                            " at TEXT NOT NULL,"
+                            " station TEXT NOT NULL,"
+                            " user_name TEXT NOT NULL)"),
+             QStringLiteral("CREATE TABLE job_memory ("
+                            " job_uid TEXT NOT NULL,"
+                            " memory_hash TEXT NOT NULL,"
+                            " memory_number INTEGER NOT NULL,"
+                            " PRIMARY KEY (job_uid, memory_hash))"),
+             QStringLiteral("CREATE INDEX job_memory_by_hash ON job_memory (memory_hash)"),
+             QStringLiteral("CREATE TABLE report ("
+                            " id {id},"
+                            " uid TEXT NOT NULL UNIQUE,"
+                            " report_number TEXT NOT NULL,"
+                            " at TEXT NOT NULL,"
+                            " station TEXT NOT NULL,"
+                            " user_name TEXT NOT NULL,"
+                            " memories TEXT NOT NULL,"
+                            " pages INTEGER NOT NULL,"
+                            " sha256 TEXT NOT NULL,"
+                            " file_path TEXT NOT NULL,"
+                            " details TEXT NOT NULL)"),
+             QStringLiteral("CREATE INDEX report_by_number ON report (report_number)"),
+             QStringLiteral("CREATE TABLE report_memory ("
+                            " report_uid TEXT NOT NULL,"
+                            " memory_hash TEXT NOT NULL,"
+                            " memory_number INTEGER NOT NULL,"
+                            " PRIMARY KEY (report_uid, memory_hash))"),
+         },
+         {},
+         {
+             QStringLiteral("CREATE TRIGGER job_version_kept BEFORE UPDATE OR DELETE ON job_version"
+                            " FOR EACH ROW EXECUTE FUNCTION archive_keeps_history()"),
+             QStringLiteral("CREATE TRIGGER job_memory_kept BEFORE UPDATE OR DELETE ON job_memory"
+                            " FOR EACH ROW EXECUTE FUNCTION archive_keeps_history()"),
+             QStringLiteral("CREATE TRIGGER report_kept BEFORE UPDATE OR DELETE ON report"
+                            " FOR EACH ROW EXECUTE FUNCTION archive_keeps_history()"),
+             QStringLiteral("CREATE TRIGGER report_memory_kept BEFORE UPDATE OR DELETE ON report_memory"
+                            " FOR EACH ROW EXECUTE FUNCTION archive_keeps_history()"),
+             QStringLiteral("REVOKE ALL ON job_version, job_memory, report, report_memory FROM PUBLIC"),
+             QStringLiteral("GRANT SELECT ON job_version, job_memory, report, report_memory"
+                            " TO vextrum_inspector, vextrum_reader"),
+             QStringLiteral("GRANT INSERT ON job_version, job_memory, report, report_memory TO vextrum_inspector"),
              QStringLiteral("GRANT USAGE ON ALL SEQUENCES IN SCHEMA public TO vextrum_inspector"),
          }},
     };
@@ -666,6 +721,15 @@ int Archive::pushTo(Archive &server, int most)
     if (!server.begin())
         return -1;
     for (const Item &item : items) {
+        const auto sent = std::find_if(sentFacts().begin(), sentFacts().end(),
+                                       [&item](const SentFact &f) { return item.kind == QLatin1String(f.kind); });
+        if (sent != sentFacts().end()) {
+            if (!sendFact(*sent, item.fact, server)) {
+                QSqlQuery(server.db_).exec(QStringLiteral("ROLLBACK"));
+                return -1;
+            }
+            continue;
+        }
         QSqlQuery &read = item.kind == QLatin1String("memory") ? memory
                           : item.kind == QLatin1String("arrival") ? arrival
                                                                    : note;
@@ -964,6 +1028,193 @@ bool Archive::keepNotes(const Record &before, const Record &after)
         return writeFailed(sqlError_);
     wrote();
     return true;
+}
+
+const QList<SentFact> &sentFacts()
+{
+    static const QList<SentFact> facts = {
+        {"job", "job_version", "uid, report_number, details, at, station, user_name", "job_memory", "job_uid",
+         "job_uid, memory_hash, memory_number"},
+        {"report", "report", "uid, report_number, at, station, user_name, memories, pages, sha256, file_path, details",
+         "report_memory", "report_uid", "report_uid, memory_hash, memory_number"},
+    };
+    return facts;
+}
+
+bool Archive::sendFact(const SentFact &fact, qint64 id, Archive &server)
+{
+    const QString columns = QString::fromLatin1(fact.columns), childColumns = QString::fromLatin1(fact.childColumns);
+    auto placeholders = [](const QString &list) {
+        QStringList marks;
+        for (qsizetype n = list.count(QLatin1Char(',')) + 1; n > 0; --n)
+            marks << QStringLiteral("?");
+        return marks.join(QStringLiteral(", "));
+    };
+    // Copies the row `read` is on into `table` there; one already there
+    // (same uid, or the same memory row) is not added again.
+    auto copy = [&](const QSqlQuery &read, const char *table, const QString &list) {
+        QSqlQuery add(server.db_);
+        add.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) ON CONFLICT DO NOTHING")
+                        .arg(QLatin1String(table), list, placeholders(list)));
+        const int n = int(list.count(QLatin1Char(',')) + 1);
+        for (int c = 0; c < n; ++c)
+            add.addBindValue(read.value(c));
+        if (add.exec())
+            return true;
+        server.sqlError_ = add.lastError().text();
+        return false;
+    };
+    QSqlQuery row(db_), children(db_);
+    row.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE id = ?").arg(columns, QLatin1String(fact.table)));
+    row.addBindValue(id);
+    if (!run(row) || !row.next()) {
+        if (sqlError_.isEmpty())
+            sqlError_ = tr("a queued fact is missing from this PC's archive");
+        return false;
+    }
+    if (!copy(row, fact.table, columns))
+        return false;
+    children.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
+                         .arg(childColumns, QLatin1String(fact.childTable), QLatin1String(fact.childKey)));
+    children.addBindValue(row.value(0)); // the uid
+    if (!run(children))
+        return false;
+    while (children.next())
+        if (!copy(children, fact.childTable, childColumns))
+            return false;
+    return true;
+}
+
+void Archive::keepJob(const Job &job, const QList<Record> &memories)
+{
+    if (!isOpen() || version_ < 4)
+        return;
+    if (!begin()) {
+        writeFailed(sqlError_);
+        return;
+    }
+    const QString uid = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    QSqlQuery q(db_);
+    q.prepare(QStringLiteral("INSERT INTO job_version (uid, report_number, details, at, station, user_name)"
+                             " VALUES (?, ?, ?, ?, ?, ?)"));
+    q.addBindValue(uid);
+    q.addBindValue(nonNull(job.text(JobDetail::ReportNumber)));
+    q.addBindValue(QString::fromUtf8(jobJson(job)));
+    q.addBindValue(utcNow());
+    q.addBindValue(nonNull(station_));
+    q.addBindValue(nonNull(user_));
+    if (!run(q) || !queue("job", q.lastInsertId().toLongLong())) {
+        writeFailed(sqlError_);
+        return;
+    }
+    QSqlQuery link(db_);
+    link.prepare(QStringLiteral("INSERT INTO job_memory (job_uid, memory_hash, memory_number)"
+                                " VALUES (?, ?, ?) ON CONFLICT DO NOTHING"));
+    for (const Record &r : memories) {
+        link.addBindValue(uid);
+        link.addBindValue(contentHash(r));
+        link.addBindValue(memoryNumber(r));
+        if (!run(link)) {
+            writeFailed(sqlError_);
+            return;
+        }
+    }
+    if (!commit()) {
+        writeFailed(sqlError_);
+        return;
+    }
+    wrote();
+}
+
+std::optional<Job> Archive::jobFor(const QList<qint64> &ids) const
+{
+    if (!isOpen() || version_ < 4 || ids.isEmpty())
+        return std::nullopt;
+    // A memory is named by its content as first kept or as any note save
+    // left it; the newest version linked to any of them wins.
+    QStringList marks;
+    for (qsizetype i = 0; i < ids.size(); ++i)
+        marks << QStringLiteral("?");
+    const QString in = marks.join(QLatin1Char(','));
+    QSqlQuery q(db_);
+    q.prepare(QStringLiteral("SELECT j.details FROM job_version j WHERE j.uid IN (SELECT job_uid FROM job_memory"
+                             " WHERE memory_hash IN (SELECT hash FROM memory WHERE id IN (%1)"
+                             " UNION SELECT after_hash FROM note_version WHERE memory_id IN (%1)))"
+                             " ORDER BY j.id DESC LIMIT 1")
+                  .arg(in));
+    for (int pass = 0; pass < 2; ++pass)
+        for (qint64 id : ids)
+            q.addBindValue(id);
+    if (!q.exec() || !q.next())
+        return std::nullopt;
+    return jobFromJson(q.value(0).toString().toUtf8());
+}
+
+bool Archive::keepReport(const ReportEntry &report, const Job &job, const QList<std::pair<int, Record>> &memories)
+{
+    if (!isOpen() || version_ < 4)
+        return false;
+    if (!begin())
+        return writeFailed(sqlError_);
+    const QString uid = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    QSqlQuery q(db_);
+    q.prepare(QStringLiteral("INSERT INTO report (uid, report_number, at, station, user_name, memories, pages,"
+                             " sha256, file_path, details) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    q.addBindValue(uid);
+    q.addBindValue(nonNull(report.number));
+    q.addBindValue((report.at.isValid() ? report.at : QDateTime::currentDateTimeUtc()).toUTC().toString(Qt::ISODateWithMs));
+    q.addBindValue(nonNull(station_));
+    q.addBindValue(nonNull(user_));
+    q.addBindValue(nonNull(report.memories));
+    q.addBindValue(report.pages);
+    q.addBindValue(nonNull(report.sha256));
+    q.addBindValue(nonNull(report.path));
+    q.addBindValue(QString::fromUtf8(jobJson(job)));
+    if (!run(q) || !queue("report", q.lastInsertId().toLongLong()))
+        return writeFailed(sqlError_);
+    QSqlQuery link(db_);
+    link.prepare(QStringLiteral("INSERT INTO report_memory (report_uid, memory_hash, memory_number)"
+                                " VALUES (?, ?, ?) ON CONFLICT DO NOTHING"));
+    for (const auto &[number, record] : memories) {
+        link.addBindValue(uid);
+        link.addBindValue(contentHash(record));
+        link.addBindValue(number);
+        if (!run(link))
+            return writeFailed(sqlError_);
+    }
+    if (!commit())
+        return writeFailed(sqlError_);
+    wrote();
+    return true;
+}
+
+QList<ReportEntry> Archive::reports(const QString &number) const
+{
+    QList<ReportEntry> list;
+    if (!isOpen() || version_ < 4)
+        return list;
+    QSqlQuery q(db_);
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral("SELECT report_number, at, station, user_name, memories, pages, sha256, file_path"
+                             " FROM report%1 ORDER BY at DESC, id DESC")
+                  .arg(number.isNull() ? QString() : QStringLiteral(" WHERE report_number = ?")));
+    if (!number.isNull())
+        q.addBindValue(number);
+    if (!q.exec())
+        return list;
+    while (q.next()) {
+        ReportEntry r;
+        r.number = q.value(0).toString();
+        r.at = QDateTime::fromString(q.value(1).toString(), Qt::ISODateWithMs);
+        r.station = q.value(2).toString();
+        r.user = q.value(3).toString();
+        r.memories = q.value(4).toString();
+        r.pages = q.value(5).toInt();
+        r.sha256 = q.value(6).toString();
+        r.path = q.value(7).toString();
+        list.append(r);
+    }
+    return list;
 }
 
 QSqlQuery Archive::find(const ArchiveFilter &filter, int most) const

@@ -9,6 +9,7 @@
 // never stops the program's own work: when the archive cannot be opened or
 // written, `why()` says so and the store goes on without it.
 
+#include "store/job.h"
 #include "store/memorystore.h"
 #include "store/record.h"
 
@@ -25,7 +26,7 @@
 namespace vextrum {
 
 // The newest archive layout this program writes and reads.
-constexpr int kArchiveVersion = 3;
+constexpr int kArchiveVersion = 4;
 
 // Where an archive lives: this PC's own (SQLite), or the team's server
 // (PostgreSQL).
@@ -62,6 +63,26 @@ struct NoteVersion
     QString station, user;
     QStringList before, after; // the four notes
 };
+
+// An inspection report that left the office, as the archive records it.
+struct ReportEntry
+{
+    QString number;   // the job's report number
+    QDateTime at;     // when it was exported, UTC
+    QString station, user;
+    QString memories; // "1-20,35"
+    int pages = 0;
+    QString sha256;   // of the PDF file, hex
+    QString path;     // where it was written
+};
+
+// Facts the archive sends to the team's server beside memories: each row
+// of `table` with its rows in `childTable` (named by `childKey` = uid).
+struct SentFact
+{
+    const char *kind, *table, *columns, *childTable, *childKey, *childColumns;
+};
+const QList<SentFact> &sentFacts();
 
 struct ImportTally
 {
@@ -122,6 +143,18 @@ public:
     void keepFiled(const Record &record) override;
     void keepOpened(const QList<Record> &records, const QString &path) override;
     bool keepNotes(const Record &before, const Record &after) override;
+    // A version of the job details, with the memories it is for.
+    void keepJob(const Job &job, const QList<Record> &memories) override;
+    // The job last kept with any of the memories (archive ids); nullopt
+    // when none was.
+    std::optional<Job> jobFor(const QList<qint64> &ids) const;
+    // An inspection report exported: `report` with the job it shows and
+    // its memories (number, record as exported). False when it could not
+    // be kept (why() says so).
+    bool keepReport(const ReportEntry &report, const Job &job, const QList<std::pair<int, Record>> &memories);
+    // The reports kept, newest first; only those of one report number when
+    // `number` is given.
+    QList<ReportEntry> reports(const QString &number = QString()) const;
     // A data file's captured memories, with the file's path and time;
     // nullopt when nothing could be written.
     std::optional<ImportTally> keepFile(const QList<Record> &records, const QString &path,
@@ -174,6 +207,9 @@ private:
     // A statement of those every memory kept runs, prepared on first use.
     QSqlQuery &statement(int which);
     bool queue(const char *kind, qint64 fact);
+    // Copies one job version or report with its memory rows to `server`,
+    // inside the server's open transaction.
+    bool sendFact(const SentFact &fact, qint64 id, Archive &server);
     bool commit();
     // Runs the prepared query, or `statement`; a failure's reason goes to sqlError_.
     bool run(QSqlQuery &q, const QString &statement = QString());

@@ -2,6 +2,7 @@
 
 #include "display/msgbox.h"
 #include "files/datafile.h"
+#include "files/jobfile.h"
 #include "files/filelists.h"
 #include "store/memorystore.h"
 
@@ -106,8 +107,11 @@ void frmopen::direct()
     // A file read whole becomes the one in use; a file read in part is not,
     // so that saving over it asks first.
     const bool whole = result.status == OpenResult::Ok;
+    QString jobWhy;
+    const std::optional<Job> job = readJobFile(path, &jobWhy);
     if (result.storeChanged())
-        store_.replace(*records, result.captured, whole ? path : QString(), path); // the record on screen is no longer one of them
+        store_.replace(*records, result.captured, whole ? path : QString(), path,
+                       job.value_or(Job())); // the record on screen is no longer one of them
     else
         store_.showAgain();
     const auto captured = std::count(result.captured.begin(), result.captured.end(), true);
@@ -117,4 +121,7 @@ void frmopen::direct()
                     .arg(captured == 1 ? QStringLiteral("y") : QStringLiteral("ies")));
     if (!whole)
         MsgBox(main, result.message(path), QStringLiteral("File Open"));
+    if (!job)
+        MsgBox(main, QStringLiteral("The job details kept beside it can't be read: %1").arg(jobWhy),
+               QStringLiteral("File Open"));
 }

@@ -3,6 +3,7 @@
 #include "display/msgbox.h"
 #include "files/datafile.h"
 #include "files/filelists.h"
+#include "files/jobfile.h"
 #include "store/memorystore.h"
 
 #include <QDir>
@@ -58,6 +59,12 @@ void frmsave::cmdsaveok_Click()
         // The reason names the file already.
         MsgBox(this, QStringLiteral("The file can't be saved: %1").arg(error), QStringLiteral("File Save"));
         return; // the window stays for another try
+    }
+    // The job details go beside it; should they fail, the work stays
+    // unsaved (the title keeps its "*") and the user is told.
+    if (!writeJobFile(target.absoluteFilePath(), store_.job(), &error)) {
+        MsgBox(this, QStringLiteral("The job details can't be saved: %1").arg(error), QStringLiteral("File Save"));
+        return;
     }
     store_.savedTo(target.absoluteFilePath());
     if (changed > 0)

@@ -39,8 +39,8 @@ bool isSvg(const QByteArray &bytes)
     return head.startsWith("<?xml") || head.startsWith("<svg") || head.contains("<svg");
 }
 
-// A font of `points` as large, in page pixels, as on the screen at 96 dpi,
-// whatever the device's resolution.
+} // namespace
+
 QFont pageFont(const QPainter &page, double points, bool bold)
 {
     QFont f(QStringLiteral("Arial"));
@@ -49,8 +49,6 @@ QFont pageFont(const QPainter &page, double points, bool bold)
     f.setBold(bold);
     return f;
 }
-
-} // namespace
 
 bool Letterhead::isEmpty() const
 {

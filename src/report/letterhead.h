@@ -13,6 +13,7 @@
 #include <array>
 #include <memory>
 
+class QFont;
 class QPainter;
 class QSettings;
 class QSvgRenderer;
@@ -58,6 +59,10 @@ bool readLogoFile(const QString &path, QByteArray *bytes, QString *reason);
 // everything from itself (no reference to another file). Otherwise false
 // with a one-line reason.
 bool isUsableLogo(const QByteArray &bytes, QString *reason = nullptr);
+
+// An Arial font of `points` on a page painter whose unit is one canvas
+// pixel (1/96 inch), whatever the device's resolution.
+QFont pageFont(const QPainter &page, double points, bool bold = false);
 
 // A letterhead ready to draw on many pages: the logo decoded once, a
 // picture scaled once to print size, so every page of a run shares one

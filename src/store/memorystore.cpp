@@ -32,6 +32,7 @@ void MemoryStore::reset()
     onScreen_ = startView();
     shownSlot_ = 0;
     showingStored_ = false;
+    job_ = Job();
     setFileState(QString(), false);
     emit replaced();
     emit changed();
@@ -43,6 +44,7 @@ void MemoryStore::file(int slot, const Record &record)
         return;
     if (keeper_)
         keeper_->keepFiled(record);
+    const bool evaluationGone = forgetEvaluation(slot, record);
     (*records_)[std::size_t(slot)] = record;
     captured_[std::size_t(slot)] = true;
     putOnScreen(record, slot);
@@ -50,10 +52,12 @@ void MemoryStore::file(int slot, const Record &record)
     emit filed(slot);
     emit changed();
     emit currentShown();
+    if (evaluationGone)
+        emit jobChanged();
 }
 
 void MemoryStore::replace(const Store &records, const std::array<bool, kMemoryCount> &captured,
-                          const QString &path, const QString &readFrom)
+                          const QString &path, const QString &readFrom, const Job &job)
 {
     if (keeper_) {
         QList<Record> kept;
@@ -66,11 +70,41 @@ void MemoryStore::replace(const Store &records, const std::array<bool, kMemoryCo
     setFileState(path, false);
     *records_ = records;
     captured_ = captured;
+    job_ = job;
     showingStored_ = false;
     onScreen_ = decodeSetup(current_);
     emit replaced();
     emit changed();
+    emit jobChanged();
     emit currentShown();
+}
+
+void MemoryStore::setJob(const Job &job)
+{
+    if (job == job_)
+        return;
+    if (keeper_)
+        keeper_->keepJob(job, capturedRecords());
+    job_ = job;
+    setFileState(dataFile_, true);
+    emit jobChanged();
+}
+
+QList<Record> MemoryStore::capturedRecords() const
+{
+    QList<Record> list;
+    for (int s : capturedSlots())
+        list.append(record(s));
+    return list;
+}
+
+bool MemoryStore::forgetEvaluation(int slot, const Record &record)
+{
+    const int memory = slot + 1;
+    if (!job_.evaluations.contains(memory) || (*records_)[std::size_t(slot)] == record)
+        return false;
+    job_.evaluations.remove(memory);
+    return true;
 }
 
 bool MemoryStore::saveNotes()
@@ -101,16 +135,20 @@ bool MemoryStore::saveNotes()
 
 void MemoryStore::putIntoSlots(const QList<Record> &records)
 {
+    bool evaluationGone = false;
     for (const Record &r : records) {
         const int n = memoryNumber(r);
         if (n == 0)
             continue;
+        evaluationGone = forgetEvaluation(n - 1, r) || evaluationGone;
         (*records_)[std::size_t(n - 1)] = r;
         captured_[std::size_t(n - 1)] = true;
     }
     setFileState(dataFile_, true);
     emit replaced();
     emit changed();
+    if (evaluationGone)
+        emit jobChanged();
 }
 
 void MemoryStore::savedTo(const QString &path)

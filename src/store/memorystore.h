@@ -6,6 +6,7 @@
 // and it tells them what happens to it.
 
 #include "store/fields.h"
+#include "store/job.h"
 #include "store/record.h"
 
 #include <QList>
@@ -30,6 +31,8 @@ public:
     // Notes were saved: the record as it was and as it is now. False: the
     // notes were not kept.
     virtual bool keepNotes(const Record &before, const Record &after) = 0;
+    // The job details were set, for the memories given (the captured ones).
+    virtual void keepJob(const Job &job, const QList<Record> &memories) = 0;
 };
 
 class MemoryStore : public QObject
@@ -55,12 +58,13 @@ public:
     // A memory from the instrument: kept in its slot, marked captured and
     // put on screen, so notes saved next go into it.
     void file(int slot, const Record &record);
-    // A data file was read: every slot and mark replaced. The record on
-    // screen is drawn again and is no longer one of the memories. `path`
-    // becomes the data file in use, with nothing unsaved. `readFrom` names
-    // the file read (also one read only in part) to the keeper.
+    // A data file was read: every slot and mark replaced, and the job with
+    // the one kept beside it (none: an empty job). The record on screen is
+    // drawn again and is no longer one of the memories. `path` becomes the
+    // data file in use, with nothing unsaved. `readFrom` names the file
+    // read (also one read only in part) to the keeper.
     void replace(const Store &records, const std::array<bool, kMemoryCount> &captured,
-                 const QString &path = QString(), const QString &readFrom = QString());
+                 const QString &path = QString(), const QString &readFrom = QString(), const Job &job = Job());
     // Everything was written to the data file `path`, now the one in use.
     void savedTo(const QString &path);
     // Archived memories go into their own slots (memory n into slot n - 1)
@@ -74,6 +78,14 @@ public:
     // screen. False, and nothing is written, when no stored memory is. A
     // memory shown from the archive keeps its notes there, not in a slot.
     bool saveNotes();
+
+    // The job the memories were taken for. Set, it goes to the keeper and
+    // counts as unsaved work until the next Save. A memory filed or put
+    // into a slot over another loses that slot's evaluation.
+    const Job &job() const { return job_; }
+    void setJob(const Job &job);
+    // The captured memories in slot order.
+    QList<Record> capturedRecords() const;
 
     // The record on screen, and whether it is the memory in shownSlot.
     const Record &current() const { return current_; }
@@ -112,6 +124,8 @@ signals:
     void replaced();
     // After each of the three above.
     void changed();
+    // The job details or an evaluation changed.
+    void jobChanged();
     // The data file in use, or whether there is unsaved work, changed.
     void fileStateChanged();
     // A record was put on screen: draw it with its settings.
@@ -120,6 +134,8 @@ signals:
 private:
     void putOnScreen(const Record &record, int slot);
     void setFileState(const QString &path, bool unsaved);
+    // Slot s now holds `record`: an evaluation of another memory goes.
+    bool forgetEvaluation(int slot, const Record &record);
 
     std::unique_ptr<Store> records_;
     std::array<bool, kMemoryCount> captured_{};
@@ -131,6 +147,7 @@ private:
     MemoryKeeper *keeper_ = nullptr;
     QString dataFile_;
     bool unsaved_ = false;
+    Job job_;
 };
 
 } // namespace vextrum
