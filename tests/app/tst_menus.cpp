@@ -48,9 +48,9 @@ void tst_menus::captionsAndNamesInOrder()
     // The export items stand between separators after Print, before Exit.
     QCOMPARE(items("mnufile"),
              (QStringList{"New=mnunew", "Open=mnuopen", "Save=mnusave", "PrintSetup=mnupsetup", "Print=mnuprint", "=",
-                          "Export PDF...=mnuexportpdf", "Export CSV...=mnuexportcsv",
-                          "Export Picture...=mnuexportpic", "Report Letterhead...=mnuletterhead", "=",
-                          "Exit=mnuexit"}));
+                          "Export PDF...=mnuexportpdf", "Export Inspection Report...=mnuexportreport", "Export CSV...=mnuexportcsv",
+                          "Export Picture...=mnuexportpic", "Report Letterhead...=mnuletterhead",
+                          "Job Details...=mnujob", "=", "Exit=mnuexit"}));
     QCOMPARE(items("mnuview"), (QStringList{"A-scan Viewer=mnuviewer", "Memory Browser=mnubrowser", "Archive=mnuarchive"}));
     QCOMPARE(items("mnuhelp"), (QStringList{"Help Topic=mnuhelpt", "About Data Capture=mnuabout"}));
     QVERIFY(noKeys); // no shortcut or access keys
@@ -80,6 +80,7 @@ void tst_menus::eachItemOpensItsWindowOnce_data()
     QTest::newRow("A-scan Viewer") << "mnuviewer" << "frmviewer" << "A-scan Viewer";
     QTest::newRow("Memory Browser") << "mnubrowser" << "frmbrowse" << "Memory Browser";
     QTest::newRow("Archive") << "mnuarchive" << "frmarchive" << "Archive";
+    QTest::newRow("Job Details") << "mnujob" << "frmjob" << "Job Details";
 }
 
 void tst_menus::eachItemOpensItsWindowOnce()

@@ -306,9 +306,26 @@ void tst_teamarchive::historyCannotBeChanged()
     Archive pc;
     QVERIFY(pc.open(keepDir.filePath(QStringLiteral("pc.sqlite"))));
     pc.keepFiled(sampleMemory(5));
-    QCOMPARE(pc.pushTo(team, 500), 2);
+    // The job and an inspection report of it go to the team too.
+    Job job;
+    job.text(JobDetail::ReportNumber) = QStringLiteral("R-5");
+    pc.keepJob(job, {sampleMemory(5)});
+    ReportEntry report;
+    report.number = QStringLiteral("R-5");
+    report.sha256 = QStringLiteral("ab12");
+    QVERIFY(pc.keepReport(report, job, {{5, sampleMemory(5)}}));
+    QCOMPARE(pc.pushTo(team, 500), 4);
+    QCOMPARE(pc.pushTo(team, 500), 0);
+    QStringList sent;
+    asUser(QStringLiteral("history"), QStringLiteral("reader"),
+           QStringLiteral("SELECT r.sha256 || ' ' || m.memory_number FROM report r"
+                          " JOIN report_memory m ON m.report_uid = r.uid"),
+           &sent);
+    QCOMPARE(sent, QStringList{QStringLiteral("ab12 5")});
+    QCOMPARE(count(QStringLiteral("history"), QStringLiteral("SELECT count(*) FROM job_memory")), 1);
     for (const char *sql : {"UPDATE memory SET note1 = 'CHANGED'", "DELETE FROM arrival", "DELETE FROM memory",
-                            "UPDATE archive_version SET version = 1"}) {
+                            "UPDATE archive_version SET version = 1", "DELETE FROM report",
+                            "UPDATE job_version SET details = ''"}) {
         QVERIFY2(!asUser(QStringLiteral("history"), QStringLiteral("inspector"), QString::fromLatin1(sql)).isEmpty(),
                  sql);
         // Not even the owner changes what was kept.

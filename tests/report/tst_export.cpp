@@ -12,12 +12,21 @@
 #include "simkit/replybuilder.h"
 #include "report/export.h"
 #include "report/frmexportop.h"
+#include "app/frmarchive.h"
+#include "archive/archive.h"
+#include "files/frmopen.h"
+#include "files/frmsave.h"
+#include "files/jobfile.h"
+#include "report/frmjob.h"
 #include "report/frmletterhead.h"
 #include "report/frmprintop.h"
 #include "report/ink.h"
 #include "report/printreport.h"
 
+#include <QComboBox>
+#include <QCryptographicHash>
 #include <QFileDialog>
+#include <QTableWidget>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPrinter>
@@ -156,6 +165,8 @@ private slots:
     void exportTheMemoryOnScreen();
     void headlessExporter_data();
     void headlessExporter();
+    void inspectionReportFromJobToArchive();
+    void inspectionReportOfOneAndOfAll();
 
 private:
     QTemporaryDir settingsDir_;
@@ -722,3 +733,194 @@ void tst_export::headlessExporter()
 
 QTEST_MAIN(tst_export)
 #include "tst_export.moc"
+
+namespace {
+
+QByteArray fileBytesOf(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// File, Export Inspection Report... of all captured memories, named `name`
+// in the working directory.
+void exportReportByMenu(Program &p, const QString &name)
+{
+    onDialog<frmexportop>([](frmexportop *d) {
+        d->findChild<QRadioButton *>(QStringLiteral("opall"))->setChecked(true);
+        QTest::mouseClick(d->findChild<QPushButton *>(QStringLiteral("cmdexport")), Qt::LeftButton);
+    });
+    onDialog<QFileDialog>([name](QFileDialog *d) {
+        d->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(name);
+        static_cast<QDialog *>(d)->accept();
+    });
+    p.main->findChild<QAction *>(QStringLiteral("mnuexportreport"))->trigger();
+}
+
+} // namespace
+
+// An inspector's day: job details typed and evaluated in the Job Details
+// window, kept beside the data file by Save and read again by Open; the
+// inspection report by the menu, checked as a client gets it (text,
+// fonts, PDF/A), recorded in the archive with the file's SHA-256; a report
+// number used again asks first; the headless exporter gives the same pages.
+void tst_export::inspectionReportFromJobToArchive()
+{
+    if (!havePoppler())
+        QSKIP("poppler-utils are not installed");
+    QTemporaryDir archiveDir;
+    const QString archivePath = archiveDir.filePath(QStringLiteral("archive.sqlite"));
+    Program p(QString(), {}, archivePath);
+    for (int n : {2, 9}) {
+        p.m->file(size_t(n - 1), sampleMemory(n));
+        p.main->lstmem()->item(n - 1)->setText(entryText(n - 1, true));
+    }
+
+    p.main->findChild<QAction *>(QStringLiteral("mnujob"))->trigger();
+    auto *job = p.main->findChild<frmjob *>();
+    QVERIFY(job && job->isVisible());
+    auto box = [job](const char *name) { return job->findChild<QLineEdit *>(QString::fromLatin1(name)); };
+    // What the memories know is offered: the two sample probes, as the
+    // instrument names them.
+    const SetupView two = decodeSetup(sampleMemory(2)), nine = decodeSetup(sampleMemory(9));
+    for (const SetupView *v : {&two, &nine})
+        QVERIFY2(box("txtprobes")->text().contains(v->text(Field::ProbeName).trimmed()), qPrintable(box("txtprobes")->text()));
+    QCOMPARE(box("txtinstrument")->text(), QStringLiteral("Galvanor-II DGS"));
+    QTest::keyClicks(box("txtreportno"), QStringLiteral("VX-7/26"));
+    QTest::keyClicks(box("txtclient"), QStringLiteral("Harbour Cranes plc"));
+    QTest::keyClicks(box("txtinspector"), QStringLiteral("Ann Smith"));
+    QTest::keyClicks(box("txtqualification"), QStringLiteral("ISO 9712 UT 2"));
+    auto *eval2 = job->findChild<QComboBox *>(QStringLiteral("cmbeval2"));
+    QVERIFY(eval2 && job->findChild<QComboBox *>(QStringLiteral("cmbeval9")));
+    eval2->setCurrentText(QStringLiteral("reject"));
+    QTest::mouseClick(job->findChild<QPushButton *>(QStringLiteral("cmdok")), Qt::LeftButton);
+    QVERIFY(p.main->windowTitle().endsWith(QLatin1Char('*')));
+
+    // File, Save: the data file as ever, the job beside it.
+    p.main->findChild<QAction *>(QStringLiteral("mnusave"))->trigger();
+    auto *save = p.main->findChild<frmsave *>();
+    save->findChild<QLineEdit *>(QStringLiteral("txtfilename"))->setText(QStringLiteral("day1.dat"));
+    save->cmdsaveok_Click();
+    const QString day1 = p.dir.file(QStringLiteral("day1.dat"));
+    QCOMPARE(QFileInfo(day1).size(), 880000);
+    QVERIFY(fileBytesOf(day1 + QStringLiteral(".job")).contains("VX-7/26"));
+
+    const QString pdf = p.dir.file(QStringLiteral("report.pdf"));
+    exportReportByMenu(p, QStringLiteral("report.pdf"));
+    QVERIFY2(QFileInfo::exists(pdf), qPrintable(p.main->statusBar()->currentMessage()));
+    QCOMPARE(pdfPages(pdf), 3); // the summary, then a page per memory
+    const QString summary = pageText(pdf, 1);
+    for (const QString &t : {QStringLiteral("Report No. VX-7/26"), QStringLiteral("Page 1 of 3"),
+                             QStringLiteral("Harbour Cranes plc"), QStringLiteral("Ann Smith, ISO 9712 UT 2")})
+        QVERIFY2(summary.contains(t), qPrintable(t + QStringLiteral(" in ") + summary));
+    // Memory 2's row: the viewer's figures for its gate 1 echo, and the
+    // evaluation chosen.
+    p.doubleClick(1, Qt::NoModifier);
+    p.main->findChild<QAction *>(QStringLiteral("mnuviewer"))->trigger();
+    const QString viewer = p.main->findChild<QLabel *>(QStringLiteral("labpeaks"))->text();
+    const auto peak = QRegularExpression(QStringLiteral("Gate 1: (\\d+) % at ([\\d.]+) mm")).match(viewer);
+    QVERIFY2(peak.hasMatch(), qPrintable(viewer));
+    const auto row = QRegularExpression(QStringLiteral("\\b2 2003-\\S+ 1 (\\d+) \\S+ ([\\d.]+) .* reject")).match(summary);
+    QVERIFY2(row.hasMatch(), qPrintable(summary));
+    QCOMPARE(row.captured(1), peak.captured(1));
+    QCOMPARE(row.captured(2), peak.captured(2));
+    QVERIFY(pageText(pdf, 3).contains(QStringLiteral("Memory 9")));
+    QVERIFY(pageText(pdf, 3).contains(QStringLiteral("Page 3 of 3")));
+    const QString fonts = run(QStringLiteral("pdffonts"), {pdf});
+    QVERIFY2(fonts.count(QStringLiteral(" yes ")) >= 2 && !fonts.contains(QStringLiteral(" no  no ")), qPrintable(fonts));
+    QVERIFY(fileBytesOf(pdf).contains("pdfaid:part=\"1\" pdfaid:conformance=\"B\"")); // PDF/A-1b
+
+    // The archive knows it left, and by which file.
+    p.main->findChild<QAction *>(QStringLiteral("mnuarchive"))->trigger();
+    auto *archiveWindow = p.main->findChild<frmarchive *>();
+    onDialog<QDialog>([&](QDialog *d) {
+        auto *t = d->findChild<QTableWidget *>(QStringLiteral("tblreports"));
+        QVERIFY(t);
+        QCOMPARE(t->rowCount(), 1);
+        QCOMPARE(t->item(0, 0)->text(), QStringLiteral("VX-7/26"));
+        QCOMPARE(t->item(0, 4)->text(), QStringLiteral("2,9"));
+        QCOMPARE(t->item(0, 7)->text(),
+                 QString::fromLatin1(QCryptographicHash::hash(fileBytesOf(pdf), QCryptographicHash::Sha256).toHex()));
+        d->reject();
+    });
+    QTest::mouseClick(archiveWindow->findChild<QPushButton *>(QStringLiteral("cmdreports")), Qt::LeftButton);
+
+    // The same number again asks; No writes nothing.
+    const int before = int(p.log.messages.size());
+    p.log.answer = false;
+    onDialog<frmexportop>([](frmexportop *d) {
+        QTest::mouseClick(d->findChild<QPushButton *>(QStringLiteral("cmdexport")), Qt::LeftButton);
+    });
+    p.main->findChild<QAction *>(QStringLiteral("mnuexportreport"))->trigger();
+    QCOMPARE(p.log.messages.size(), before + 1);
+    QVERIFY2(p.log.messages.last().second.contains(QStringLiteral("VX-7/26 was already exported")),
+             qPrintable(p.log.messages.last().second));
+    QCOMPARE(QDir(p.dir.path()).entryList({QStringLiteral("*.pdf")}), QStringList{QStringLiteral("report.pdf")});
+
+    // File, Open of another job's file, then of day1.dat: its job again.
+    writeDataFile(p.dir.file(QStringLiteral("other.dat")), p.m->records());
+    for (const char *name : {"other.dat", "day1.dat"}) {
+        p.main->findChild<QAction *>(QStringLiteral("mnuopen"))->trigger();
+        auto *open = p.main->findChild<frmopen *>();
+        open->findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(p.dir.file(QString::fromLatin1(name)));
+        QTest::mouseClick(open->findChild<QPushButton *>(QStringLiteral("cmdok")), Qt::LeftButton);
+        QCOMPARE(p.m->job().text(JobDetail::ReportNumber),
+                 name[0] == 'o' ? QString() : QStringLiteral("VX-7/26"));
+    }
+    QCOMPARE(p.m->job().evaluation(2), Evaluation::Reject);
+
+    // The headless exporter: the same job, the same pages, pixel for pixel.
+    const QString cli = p.dir.file(QStringLiteral("cli.pdf"));
+    int rc = -1;
+    QString err;
+    run(QStringLiteral(VEXTRUM_EXPORT), {day1, QStringLiteral("--report"), cli, QStringLiteral("--archive"), archivePath},
+        &rc, &err);
+    QCOMPARE(rc, 1); // the number was exported before
+    QVERIFY2(err.contains(QStringLiteral("--again")), qPrintable(err));
+    run(QStringLiteral(VEXTRUM_EXPORT),
+        {day1, QStringLiteral("--report"), cli, QStringLiteral("--archive"), archivePath, QStringLiteral("--again")},
+        &rc, &err);
+    QCOMPARE(rc, 0);
+    QCOMPARE(pdfPages(cli), 3);
+    for (int page = 1; page <= 3; ++page)
+        QCOMPARE(renderPage(cli, page), renderPage(pdf, page));
+    Archive kept;
+    QVERIFY(kept.open(archivePath));
+    QCOMPARE(kept.reports(QStringLiteral("VX-7/26")).size(), 2);
+}
+
+// One memory gives the summary and its page; all 200 carry the table over
+// several pages, its header on each, before a page per memory in order.
+void tst_export::inspectionReportOfOneAndOfAll()
+{
+    if (!havePoppler())
+        QSKIP("poppler-utils are not installed");
+    TempWorkDir dir;
+    auto store = std::make_unique<Store>();
+    initialiseStore(*store);
+    for (int n = 1; n <= kMemoryCount; ++n)
+        (*store)[size_t(n - 1)] = sampleMemory(n);
+    const QString data = dir.file(QStringLiteral("all.dat"));
+    QVERIFY(writeDataFile(data, *store));
+    Job job;
+    job.text(JobDetail::ReportNumber) = QStringLiteral("R-200");
+    QVERIFY(writeJobFile(data, job));
+    const QString archivePath = dir.file(QStringLiteral("a.sqlite"));
+    int rc = -1;
+    const QString one = dir.file(QStringLiteral("one.pdf")), all = dir.file(QStringLiteral("all.pdf"));
+    run(QStringLiteral(VEXTRUM_EXPORT), {data, "--memories", "7", "--report", one, "--archive", archivePath}, &rc);
+    QCOMPARE(rc, 0);
+    QCOMPARE(pdfPages(one), 2);
+    QVERIFY(pageText(one, 2).contains(QStringLiteral("Memory 7")));
+    run(QStringLiteral(VEXTRUM_EXPORT), {data, "--report", all, "--archive", archivePath, "--again"}, &rc);
+    QCOMPARE(rc, 0);
+    const int pages = pdfPages(all);
+    int tablePages = 0;
+    while (pageText(all, tablePages + 1).contains(QStringLiteral("Mem Time Gate Ampl.")))
+        ++tablePages;
+    QVERIFY2(tablePages >= 5, qPrintable(QString::number(tablePages)));
+    QCOMPARE(pages, tablePages + kMemoryCount + (pageText(all, tablePages + 1).contains(QStringLiteral("200 memories")) ? 1 : 0));
+    QVERIFY(pageText(all, tablePages).contains(QStringLiteral(" 200 ")) || pageText(all, tablePages + 1).contains(QStringLiteral("200 memories")));
+    for (int n : {1, 100, 200})
+        QVERIFY(pageText(all, pages - kMemoryCount + n).contains(QStringLiteral("Memory %1 ").arg(n)));
+}
