@@ -36,18 +36,21 @@ frmjob::frmjob(MemoryStore &store, QWidget *parent) : QWidget(parent, Qt::Window
     setWindowTitle(QStringLiteral("Job Details"));
     setAttribute(Qt::WA_DeleteOnClose);
 
-    // The details in their groups: the report and the object on the left,
-    // the method, the equipment and the people on the right.
+    // The details in their groups: the report number across the top, the
+    // object and the method on the left, the equipment and the people on
+    // the right.
     auto *groups = new QGridLayout;
-    const JobGroup order[] = {JobGroup::Report, JobGroup::Object, JobGroup::Method, JobGroup::Equipment,
-                              JobGroup::People};
-    const int column[] = {0, 0, 1, 1, 0};
-    int rowOf[2] = {0, 0};
-    for (int g = 0; g < int(std::size(order)); ++g) {
-        auto *box = new QGroupBox(QString::fromLatin1(jobGroupCaption(order[g])), this);
+    const struct
+    {
+        JobGroup group;
+        int row, column, span;
+    } places[] = {{JobGroup::Report, 0, 0, 2}, {JobGroup::Object, 1, 0, 1}, {JobGroup::Equipment, 1, 1, 1},
+                  {JobGroup::Method, 2, 0, 1}, {JobGroup::People, 2, 1, 1}};
+    for (const auto &place : places) {
+        auto *box = new QGroupBox(QString::fromLatin1(jobGroupCaption(place.group)), this);
         auto *form = new QFormLayout(box);
         for (const JobDetailInfo &d : jobDetailTable()) {
-            if (d.group != order[g])
+            if (d.group != place.group)
                 continue;
             auto *edit = new QLineEdit(box);
             edit->setObjectName(QString::fromLatin1(d.name));
@@ -55,9 +58,8 @@ frmjob::frmjob(MemoryStore &store, QWidget *parent) : QWidget(parent, Qt::Window
             form->addRow(QString::fromLatin1(d.caption), edit);
             boxes_[std::size_t(d.detail)] = edit;
         }
-        groups->addWidget(box, rowOf[column[g]]++, column[g]);
+        groups->addWidget(box, place.row, place.column, 1, place.span);
     }
-    groups->setRowStretch(std::max(rowOf[0], rowOf[1]), 1);
 
     tblevaluation_ = new QTableWidget(0, ColumnCount, this);
     tblevaluation_->setObjectName(QStringLiteral("tblevaluation"));
