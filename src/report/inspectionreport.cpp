@@ -229,10 +229,10 @@ struct Frame
     int pages;
 };
 
-// Below the letterhead's logo, or its lines of text, or the title alone.
+// Below the letterhead's logo, or below the title lines.
 double headerBottom(const Frame &f)
 {
-    return kTop + (f.logo ? 118 : f.letterhead ? 74 : 62);
+    return kTop + (f.logo ? 118 : 76);
 }
 
 void drawFrame(PageWriter &w, const Frame &f, int page)
@@ -249,7 +249,11 @@ void drawFrame(PageWriter &w, const Frame &f, int page)
     double y = kTop;
     y += w.line(kRight, y, QStringLiteral("INSPECTION REPORT"), w.font(15, true), Qt::black, true);
     y += w.line(kRight, y, QStringLiteral("Ultrasonic testing"), w.font(9), kCaptionColour, true);
-    y += w.line(kRight, y, QStringLiteral("Report No. %1").arg(number), w.font(10, true), Qt::black, true);
+    // However long the number, the letterhead's side of the band stays clear.
+    const QFont numberFont = w.font(10, true);
+    y += w.line(kRight, y,
+                w.metrics(numberFont).elidedText(QStringLiteral("Report No. %1").arg(number), Qt::ElideRight, kWidth * 0.5),
+                numberFont, Qt::black, true);
     w.line(kRight, y, QStringLiteral("Page %1 of %2").arg(page).arg(f.pages), w.font(9), Qt::black, true);
     w.rule(kLeft, headerBottom(f) - 6, kRight, 1.2, Qt::black);
 
@@ -289,8 +293,13 @@ void drawFrame(PageWriter &w, const Frame &f, int page)
         w.rule(dateAt + dateWidth, y2 + w.metrics(text).ascent() + 1, x + width, 0.6, Qt::black);
     }
     const double last = kFooterTop + 58;
-    w.line(kLeft, last, QStringLiteral("Report %1, issued %2").arg(number, f.date.toString(Qt::ISODate)), w.font(7),
-           kCaptionColour);
+    const QString issued = QStringLiteral(", issued %1").arg(f.date.toString(Qt::ISODate));
+    const QFontMetricsF small = w.metrics(w.font(7));
+    w.line(kLeft, last,
+           small.elidedText(QStringLiteral("Report %1").arg(number), Qt::ElideRight,
+                            kWidth - 120 - small.horizontalAdvance(issued))
+               + issued,
+           w.font(7), kCaptionColour);
     w.line(kRight, last, QStringLiteral("Page %1 of %2").arg(page).arg(f.pages), w.font(7), kCaptionColour, true);
 }
 
@@ -553,7 +562,9 @@ InspectionReport inspectionReport(const QList<ExportMemory> &memories, const Job
     QList<int> rowsOn{0};
     double y = tableTop + sectionHeight + tableHeaderHeight(w);
     for (const TableRow &r : rows) {
-        if (y + r.height > bottom && rowsOn.back() > 0) {
+        // A row that does not fit goes over; so does the first, should the
+        // job's details have left page 1 no room for it.
+        if (y + r.height > bottom && (rowsOn.back() > 0 || rowsOn.size() == 1)) {
             rowsOn.append(0);
             y = bodyTop + sectionHeight + tableHeaderHeight(w);
         }
@@ -577,8 +588,8 @@ InspectionReport inspectionReport(const QList<ExportMemory> &memories, const Job
             jobDetails(w, job, y, true);
             y = tableTop;
         }
-        if (page <= rowsOn.size()) {
-            w.line(kLeft, y, page == 1 ? QStringLiteral("Indications") : QStringLiteral("Indications (continued)"),
+        if (page <= rowsOn.size() && rowsOn[page - 1] > 0) {
+            w.line(kLeft, y, next == 0 ? QStringLiteral("Indications") : QStringLiteral("Indications (continued)"),
                    section);
             y += sectionHeight;
             y += drawTableHeader(w, y);
