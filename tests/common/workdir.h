@@ -5,10 +5,24 @@
 #include "display/msgbox.h"
 
 #include <QDir>
+#include <QFile>
 #include <QList>
 #include <QPair>
 #include <QString>
 #include <QTemporaryDir>
+
+// A file's bytes (none when it cannot be read), and bytes written as a
+// file's whole content.
+inline QByteArray fileBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+inline bool writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
 
 // Makes a fresh temporary directory the working directory for its lifetime.
 class TempWorkDir

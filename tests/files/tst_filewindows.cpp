@@ -33,19 +33,6 @@ T *openWindow(Program &p, const char *menu)
     return p.main->findChild<T *>();
 }
 
-QByteArray fileBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
 } // namespace
 
 class tst_filewindows : public QObject
@@ -130,7 +117,7 @@ void tst_filewindows::saveFailuresKeepTheWindow()
     // A file size limit stops the writing part-way, as a full disk does:
     // the system's reason, the path once, and the old file as it was.
     const QString path = p.dir.file(QStringLiteral("a.dat"));
-    writeBytes(path, "1 2 3 ");
+    QVERIFY(writeBytes(path, "1 2 3 "));
     w->findChild<DirList *>(QStringLiteral("Dir1"))->setPath(p.dir.path());
     p.log.answer = true; // yes, replace the file there
     {
@@ -331,7 +318,7 @@ void tst_filewindows::openJunkChangesNothing()
     const Record current = p.m->current();
 
     const QString junk = p.dir.file(QStringLiteral("junk.txt"));
-    writeBytes(junk, content);
+    QVERIFY(writeBytes(junk, content));
     w = openWindow<frmopen>(p, "mnuopen");
     w->findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(junk);
     QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("cmdok")), Qt::LeftButton);
@@ -357,7 +344,7 @@ void tst_filewindows::openShortFileAndText()
     QByteArray text;
     for (int i = 0; i < 1000; ++i)
         text += QByteArray::number(i == 358 || i == 359 ? 48 : i == 360 ? 49 : 7) + "\n";
-    writeBytes(p.dir.file(QStringLiteral("short.txt")), text);
+    QVERIFY(writeBytes(p.dir.file(QStringLiteral("short.txt")), text));
     Record r = p.m->record(5);
     r[0] = 99;
     p.m->file(5, r);
@@ -376,10 +363,10 @@ void tst_filewindows::openShortFileAndText()
 void tst_filewindows::extensionBoxFiltersFiles()
 {
     Program p;
-    writeBytes(QStringLiteral("a.dat"), "1");
-    writeBytes(QStringLiteral("b.txt"), "1");
-    writeBytes(QStringLiteral("c.doc"), "1");
-    writeBytes(QStringLiteral("weld"), "1"); // as Save writes a name without a dot
+    QVERIFY(writeBytes(QStringLiteral("a.dat"), "1"));
+    QVERIFY(writeBytes(QStringLiteral("b.txt"), "1"));
+    QVERIFY(writeBytes(QStringLiteral("c.doc"), "1"));
+    QVERIFY(writeBytes(QStringLiteral("weld"), "1")); // as Save writes a name without a dot
     auto *w = openWindow<frmopen>(p, "mnuopen");
     auto *files = w->findChild<FileList *>(QStringLiteral("File1"));
     auto *ext = w->findChild<QComboBox *>(QStringLiteral("cmbext"));
@@ -402,7 +389,7 @@ void tst_filewindows::fileListClickAndRememberedDirectory()
 {
     Program p;
     QVERIFY(QDir().mkdir(QStringLiteral("old")));
-    writeBytes(QStringLiteral("old/x.dat"), "1");
+    QVERIFY(writeBytes(QStringLiteral("old/x.dat"), "1"));
     auto *w = openWindow<frmopen>(p, "mnuopen");
     // Tab order: Drive1, Dir1, File1, cmbext, cmdok, Text1.
     QWidget *chain = w->findChild<QWidget *>(QStringLiteral("Drive1"));

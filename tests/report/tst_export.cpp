@@ -736,11 +736,7 @@ QTEST_MAIN(tst_export)
 
 namespace {
 
-QByteArray fileBytesOf(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+
 
 // File, Export Inspection Report... of all captured memories, named `name`
 // in the working directory.
@@ -803,7 +799,7 @@ void tst_export::inspectionReportFromJobToArchive()
     save->cmdsaveok_Click();
     const QString day1 = p.dir.file(QStringLiteral("day1.dat"));
     QCOMPARE(QFileInfo(day1).size(), 880000);
-    QVERIFY(fileBytesOf(day1 + QStringLiteral(".job")).contains("VX-7/26"));
+    QVERIFY(fileBytes(day1 + QStringLiteral(".job")).contains("VX-7/26"));
 
     const QString pdf = p.dir.file(QStringLiteral("report.pdf"));
     exportReportByMenu(p, QStringLiteral("report.pdf"));
@@ -828,7 +824,7 @@ void tst_export::inspectionReportFromJobToArchive()
     QVERIFY(pageText(pdf, 3).contains(QStringLiteral("Page 3 of 3")));
     const QString fonts = run(QStringLiteral("pdffonts"), {pdf});
     QVERIFY2(fonts.count(QStringLiteral(" yes ")) >= 2 && !fonts.contains(QStringLiteral(" no  no ")), qPrintable(fonts));
-    QVERIFY(fileBytesOf(pdf).contains("pdfaid:part=\"1\" pdfaid:conformance=\"B\"")); // PDF/A-1b
+    QVERIFY(fileBytes(pdf).contains("pdfaid:part=\"1\" pdfaid:conformance=\"B\"")); // PDF/A-1b
 
     // The archive knows it left, and by which file.
     p.main->findChild<QAction *>(QStringLiteral("mnuarchive"))->trigger();
@@ -840,7 +836,7 @@ void tst_export::inspectionReportFromJobToArchive()
         QCOMPARE(t->item(0, 0)->text(), QStringLiteral("VX-7/26"));
         QCOMPARE(t->item(0, 4)->text(), QStringLiteral("2,9"));
         QCOMPARE(t->item(0, 7)->text(),
-                 QString::fromLatin1(QCryptographicHash::hash(fileBytesOf(pdf), QCryptographicHash::Sha256).toHex()));
+                 QString::fromLatin1(QCryptographicHash::hash(fileBytes(pdf), QCryptographicHash::Sha256).toHex()));
         d->reject();
     });
     QTest::mouseClick(archiveWindow->findChild<QPushButton *>(QStringLiteral("cmdreports")), Qt::LeftButton);
@@ -857,16 +853,26 @@ void tst_export::inspectionReportFromJobToArchive()
              qPrintable(p.log.messages.last().second));
     QCOMPARE(QDir(p.dir.path()).entryList({QStringLiteral("*.pdf")}), QStringList{QStringLiteral("report.pdf")});
 
-    // File, Open of another job's file, then of day1.dat: its job again.
-    writeDataFile(p.dir.file(QStringLiteral("other.dat")), p.m->records());
-    for (const char *name : {"other.dat", "day1.dat"}) {
+    // File, Open of a file whose job file is no job (a newer program's,
+    // say): named, and a Save leaves it as it is; then day1.dat: its job.
+    const QString other = p.dir.file(QStringLiteral("other.dat"));
+    writeDataFile(other, p.m->records());
+    QVERIFY(writeBytes(other + QStringLiteral(".job"), "{\"format\": 99}"));
+    for (const QString &name : {other, day1}) {
         p.main->findChild<QAction *>(QStringLiteral("mnuopen"))->trigger();
         auto *open = p.main->findChild<frmopen *>();
-        open->findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(p.dir.file(QString::fromLatin1(name)));
+        open->findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(name);
         QTest::mouseClick(open->findChild<QPushButton *>(QStringLiteral("cmdok")), Qt::LeftButton);
-        QCOMPARE(p.m->job().text(JobDetail::ReportNumber),
-                 name[0] == 'o' ? QString() : QStringLiteral("VX-7/26"));
+        if (name == other) {
+            QVERIFY(p.log.messages.last().second.contains(QStringLiteral("newer program")));
+            QVERIFY(p.m->job().isEmpty());
+            p.main->findChild<QAction *>(QStringLiteral("mnusave"))->trigger();
+            p.main->findChild<frmsave *>()->findChild<QLineEdit *>(QStringLiteral("txtfilename"))->setText(QStringLiteral("other.dat"));
+            p.main->findChild<frmsave *>()->cmdsaveok_Click();
+            QCOMPARE(fileBytes(other + QStringLiteral(".job")), QByteArray("{\"format\": 99}"));
+        }
     }
+    QCOMPARE(p.m->job().text(JobDetail::ReportNumber), QStringLiteral("VX-7/26"));
     QCOMPARE(p.m->job().evaluation(2), Evaluation::Reject);
 
     // The headless exporter: the same job, the same pages, pixel for pixel.
