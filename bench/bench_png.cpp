@@ -4,6 +4,7 @@
 // bytes of this run's files into 200 files, each beside its target and
 // renamed into place, made durable with one sync at the end. Every file
 // is checked afterwards to hold the picture's pixels.
+#include "filesync.h"
 #include "report/export.h"
 #include "simkit/replybuilder.h"
 
@@ -36,10 +37,10 @@ QString fileOf(const QString &folder, int memory)
 
 bool writeBatch(const QString &folder, const QList<ExportMemory> &memories)
 {
+    QList<PictureFile> files;
     for (const ExportMemory &m : memories)
-        if (!exportPng(fileOf(folder, m.number), m.record, 1, nullptr))
-            return false;
-    return true;
+        files.append({fileOf(folder, m.number), m.record});
+    return exportPngs(files, 1, fileSystemFlush(folder), nullptr);
 }
 
 bool writeFloor(const QString &folder, const QList<ExportMemory> &memories, const std::vector<QByteArray> &bytes)

@@ -1,6 +1,7 @@
 // vextrum-export: the memories of a data file as a report PDF, a CSV file
 // and A-scan pictures, without a display or a window.
 #include "app/fonts.h"
+#include "filesync.h"
 #include "files/datafile.h"
 #include "report/export.h"
 #include "report/letterhead.h"
@@ -170,11 +171,12 @@ int main(int argc, char *argv[])
     if (!pngDir.isEmpty()) {
         if (!QDir().mkpath(pngDir))
             return fail(1, QStringLiteral("%1 cannot be made as a folder").arg(pngDir));
-        for (const ExportMemory &m : list) {
-            const QString file = QDir(pngDir).filePath(QStringLiteral("mem%1.png").arg(m.number, 3, 10, QLatin1Char('0')));
-            if (!exportPng(file, m.record, scale, &error))
-                return fail(1, error);
-        }
+        QList<PictureFile> files;
+        for (const ExportMemory &m : list)
+            files.append({QDir(pngDir).filePath(QStringLiteral("mem%1.png").arg(m.number, 3, 10, QLatin1Char('0'))),
+                          m.record});
+        if (!exportPngs(files, scale, fileSystemFlush(pngDir), &error))
+            return fail(1, error);
         std::printf("%s: %lld pictures\n", qPrintable(pngDir), static_cast<long long>(list.size()));
     }
     return 0;
