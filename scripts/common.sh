@@ -10,8 +10,9 @@ BUILD="${VEXTRUM_BUILD_DIR:-$ROOT/build}"
 PACKAGES=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev
           qt6-svg-dev libqt6sql6-sqlite libqt6sql6-psql libgl-dev
           fonts-liberation poppler-utils)
-# What the tests need beside: the PostgreSQL server they start themselves.
-TEST_PACKAGES=(postgresql-15)
+# What the tests need beside: the PostgreSQL server they start themselves,
+# and qpdf, whose copy of an exported PDF is bench_export's floor.
+TEST_PACKAGES=(postgresql-15 qpdf)
 
 install_missing() {
     local missing=()

@@ -3,6 +3,7 @@
 #include "app/exportmenu.h"
 #include "app/fonts.h"
 #include "archive/archive.h"
+#include "filesync.h"
 #include "files/datafile.h"
 #include "files/jobfile.h"
 #include "report/export.h"
@@ -190,11 +191,12 @@ int main(int argc, char *argv[])
     if (!pngDir.isEmpty()) {
         if (!QDir().mkpath(pngDir))
             return fail(1, QStringLiteral("%1 cannot be made as a folder").arg(pngDir));
-        for (const ExportMemory &m : list) {
-            const QString file = QDir(pngDir).filePath(QStringLiteral("mem%1.png").arg(m.number, 3, 10, QLatin1Char('0')));
-            if (!exportPng(file, m.record, scale, &error))
-                return fail(1, error);
-        }
+        QList<PictureFile> files;
+        for (const ExportMemory &m : list)
+            files.append({QDir(pngDir).filePath(QStringLiteral("mem%1.png").arg(m.number, 3, 10, QLatin1Char('0'))),
+                          m.record});
+        if (!exportPngs(files, scale, fileSystemFlush(pngDir), &error))
+            return fail(1, error);
         std::printf("%s: %lld pictures\n", qPrintable(pngDir), static_cast<long long>(list.size()));
     }
     if (!report.isEmpty()) {

@@ -38,6 +38,9 @@ void drawTrace(Surface &surface, const Record &record, const QColor &colour)
 {
     using namespace ascan;
     surface.dot(0, kBaselineY, colour);
+    QList<QPointF> points;
+    points.reserve(pos::AscanDrawnLast + 2);
+    points.append(QPointF(0, kBaselineY));
     int x = 0;
     for (int k = 0; k <= pos::AscanDrawnLast; ++k) {
         // Whole numbers, as the instrument's percent; no lower clamp, so a
@@ -46,22 +49,26 @@ void drawTrace(Surface &surface, const Record &record, const QColor &colour)
         if (y < kTopY)
             y = kTopY;
         ++x;
-        surface.lineTo(x, y, colour);
+        points.append(QPointF(x, y));
     }
+    surface.polyline(points, colour);
 }
 
 void drawGraticule(Surface &surface)
 {
-    const QColor dots = surface.foreground();
-    for (int y = 10; y <= 190; y += 20)
-        for (int x = 1; x <= 246; x += 5)
-            surface.dot(x, y, dots);
-    for (int y = 10; y <= 210; y += 5)
-        for (int x = 1; x <= 251; x += 25)
-            surface.dot(x, y, dots);
-    for (int y = 211; y <= 213; ++y)
-        for (int x = 1; x <= 251; x += 25)
-            surface.dot(x, y, dots);
+    // Each dot once: where a column crosses a dotted row, the row has it.
+    static const QList<QPointF> points = [] {
+        QList<QPointF> p;
+        for (int y = 10; y <= 190; y += 20)
+            for (int x = 1; x <= 246; x += 5)
+                p.append(QPointF(x, y));
+        for (int y = 10; y <= 213; y += y < 210 ? 5 : 1)
+            for (int x = 1; x <= 251; x += 25)
+                if (y > 190 || (y - 10) % 20 != 0 || x > 246)
+                    p.append(QPointF(x, y));
+        return p;
+    }();
+    surface.dots(points, surface.foreground());
 }
 
 GateLine gateLine(QStringView start, QStringView end, QStringView level)

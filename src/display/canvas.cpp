@@ -1,6 +1,8 @@
 #include "display/canvas.h"
 
 #include <QFontMetrics>
+#include <QPaintEngine>
+#include <QPainterPath>
 #include <QPainter>
 #include <QRegion>
 #include <algorithm>
@@ -31,6 +33,45 @@ QFont fontFor(const QFont &font, const QPaintDevice *device)
     f.setPointSizeF(font.pointSizeF() * imageDpi / deviceDpi);
     return f;
 }
+
+// Blanks inside a text that are better left out than written as glyphs.
+constexpr int kLongBlankRun = 4;
+
+// The text's words at their places in the whole text, `font` on `device`:
+// blanks at either end and runs of kLongBlankRun or more inside are not
+// drawn, so a page that keeps every glyph of its text holds only these.
+void drawWords(QPainter &p, const QFont &font, QPointF at, const QString &s)
+{
+    const QFontMetricsF fm(font, p.device());
+    const qsizetype n = s.size();
+    qsizetype k = 0;
+    while (k < n) {
+        qsizetype start = k;
+        while (start < n && s.at(start) == QLatin1Char(' '))
+            ++start;
+        if (start == n)
+            break;
+        // The run goes on over short gaps up to a long one or the end.
+        qsizetype end = start;
+        qsizetype blanks = 0;
+        for (k = start; k < n; ++k) {
+            if (s.at(k) != QLatin1Char(' ')) {
+                blanks = 0;
+                end = k + 1;
+            } else if (++blanks == kLongBlankRun) {
+                break;
+            }
+        }
+        if (start == 0 && end == n) {
+            p.drawText(at, s);
+            return;
+        }
+        // Where the whole text puts the run's first letter (kerning and all).
+        const double x = start == 0 ? 0 : fm.horizontalAdvance(s, int(start));
+        p.drawText(QPointF(at.x() + x, at.y()), s.mid(start, end - start));
+        k = std::max(k, end);
+    }
+}
 } // namespace
 
 Canvas::Canvas(QSize pixels, double pixelsPerUnit)
@@ -40,7 +81,8 @@ Canvas::Canvas(QSize pixels, double pixelsPerUnit)
 }
 
 Canvas::Canvas(QPainter &target, QSize pixels, double pixelsPerUnit)
-    : size_(pixels), target_(&target), scale_(pixelsPerUnit)
+    : size_(pixels), target_(&target),
+      vector_(target.paintEngine() && target.paintEngine()->type() != QPaintEngine::Raster), scale_(pixelsPerUnit)
 {
     clipToSize();
 }
@@ -118,13 +160,71 @@ void Canvas::dot(double x, double y, const QColor &c)
     current_ = {x, y};
 }
 
+void Canvas::dots(const QList<QPointF> &points, const QColor &c)
+{
+    if (!vector_) {
+        Surface::dots(points, c);
+        return;
+    }
+    const int w = drawWidth_;
+    QList<QRect> squares;
+    squares.reserve(points.size());
+    for (const QPointF &pt : points)
+        squares.append(QRect(toPixel(pt.x()) - w / 2, toPixel(pt.y()) - w / 2, w, w));
+    QPainter &p = painter();
+    const QPen pen = p.pen();
+    const QBrush brush = p.brush();
+    p.setPen(Qt::NoPen);
+    p.setBrush(c);
+    p.drawRects(squares.constData(), int(squares.size()));
+    p.setBrush(brush);
+    p.setPen(pen);
+    if (!points.isEmpty())
+        current_ = points.back();
+}
+
+void Canvas::polyline(const QList<QPointF> &points, const QColor &c)
+{
+    if (!vector_ || points.size() < 2) {
+        Surface::polyline(points, c);
+        return;
+    }
+    QPolygon corners;
+    corners.reserve(points.size());
+    for (const QPointF &pt : points) {
+        const QPoint at(toPixel(pt.x()), toPixel(pt.y()));
+        // A line of no length is drawn as a dot: such a run goes line by line.
+        if (!corners.isEmpty() && corners.back() == at) {
+            Surface::polyline(points, c);
+            return;
+        }
+        corners.append(at);
+    }
+    // Each line its own piece of the one path, square ends and all, so the
+    // shape is that of the lines drawn one by one (a polyline's joins would
+    // stick out at sharp turns).
+    QPainterPath path;
+    for (qsizetype k = 1; k < corners.size(); ++k) {
+        path.moveTo(corners[k - 1]);
+        path.lineTo(corners[k]);
+    }
+    QPainter &p = painter();
+    p.setPen(QPen(c, drawWidth_, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+    p.strokePath(path, p.pen());
+    current_ = points.back();
+}
+
 void Canvas::text(double x, double y, const QString &s)
 {
     QPainter &p = painter();
-    p.setFont(target_ ? fontFor(font_, target_->device()) : font_);
+    const QFont font = target_ ? fontFor(font_, target_->device()) : font_;
+    p.setFont(font);
     p.setPen(foreground_);
     const QFontMetrics fm(font_, target_ ? &referenceImage() : &image_);
-    p.drawText(toPixel(x), toPixel(y) + fm.ascent(), s);
+    if (vector_)
+        drawWords(p, font, QPointF(toPixel(x), toPixel(y) + fm.ascent()), s);
+    else
+        p.drawText(toPixel(x), toPixel(y) + fm.ascent(), s);
     current_ = {0, y + fm.height() / scale_};
 }
 

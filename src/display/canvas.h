@@ -60,7 +60,14 @@ public:
 
     void line(double x1, double y1, double x2, double y2, const QColor &c) override;
     void dot(double x, double y, const QColor &c) override;
-    // The current point moves to the next line's start.
+    // On a painter that writes what it draws (PDF, SVG), the dots go as one
+    // fill and the run as one path of its lines; on pixels, one by one as
+    // ever.
+    void dots(const QList<QPointF> &points, const QColor &c) override;
+    void polyline(const QList<QPointF> &points, const QColor &c) override;
+    // The current point moves to the next line's start. On a painter that
+    // writes what it draws, blanks at either end and long runs of blanks
+    // inside are left out and the words put where they would stand.
     void text(double x, double y, const QString &s) override;
     void rectangle(double x1, double y1, double x2, double y2, const QColor &c);
 
@@ -81,6 +88,7 @@ private:
     QImage image_;
     QSize size_;
     QPainter *target_ = nullptr;
+    bool vector_ = false; // target_ writes shapes and text, not pixels
     QImage background_;
     double scale_;
     QFont font_;

@@ -80,6 +80,9 @@ void FieldBoxes::buildPanel(QWidget *client)
     frame->setObjectName(QStringLiteral("panel"));
     frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
     frame->setGeometry(twipsRect(panel::kLeft, panel::kTop, panel::kWidth, panel::kHeight));
+    // Every box in the frame is a panel box: one sheet for them all is read
+    // once, where a sheet on each box is read and applied box by box.
+    frame->setStyleSheet(QStringLiteral("QLineEdit { background: palette(button); padding: 0px; }"));
 
     const QPalette blue = textColour(QColor(0, 0, 255));
     const QFont captionFont = sansFont(8.25, true);
@@ -96,7 +99,6 @@ void FieldBoxes::buildPanel(QWidget *client)
         e->setFont(font);
         e->setTextMargins(0, 0, 0, 0);
         e->setContentsMargins(0, 0, 0, 0);
-        e->setStyleSheet(QStringLiteral("QLineEdit { background: palette(button); padding: 0px; }"));
         e->setGeometry(r);
         e->setCursorPosition(0);
         boxes_[std::size_t(f.field)] = e;

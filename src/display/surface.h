@@ -5,6 +5,7 @@
 // any QPainter at any size.
 
 #include <QColor>
+#include <QList>
 #include <QPointF>
 #include <QString>
 #include <algorithm>
@@ -31,6 +32,22 @@ public:
     virtual void line(double x1, double y1, double x2, double y2, const QColor &c) = 0;
     void lineTo(double x, double y, const QColor &c) { line(current_.x(), current_.y(), x, y, c); }
     virtual void dot(double x, double y, const QColor &c) = 0;
+    // Many dots of one colour, and lines from point to point of a run: as
+    // dot() and lineTo() draw them one by one. A surface that writes what
+    // it draws (a PDF page) may put each in one piece; the pixels stay.
+    virtual void dots(const QList<QPointF> &points, const QColor &c)
+    {
+        for (const QPointF &p : points)
+            dot(p.x(), p.y(), c);
+    }
+    virtual void polyline(const QList<QPointF> &points, const QColor &c)
+    {
+        if (points.isEmpty())
+            return;
+        moveTo(points.front().x(), points.front().y());
+        for (qsizetype k = 1; k < points.size(); ++k)
+            lineTo(points[k].x(), points[k].y(), c);
+    }
     // Text with the top-left corner of its line cell at (x, y), in the
     // foreground colour.
     virtual void text(double x, double y, const QString &s) = 0;

@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QtAlgorithms>
+#include <QtEndian>
 #include <algorithm>
 #include <cstring>
 #include <string>
@@ -46,24 +48,39 @@ QByteArray formatField(std::int16_t v)
     return QByteArray(f.data(), kFieldWidth);
 }
 
-EncodeResult encodeStore(const Store &store)
+namespace {
+
+// Numbers [first, first + count) of the file, in file order, into `out`;
+// returns how many were written as -99 or 999.
+int encodeNumbers(const Store &store, int first, int count, char *out)
 {
-    EncodeResult result;
-    result.bytes = QByteArray(kDataFileSize, Qt::Uninitialized);
     const FieldTable &table = fieldTable();
-    char *out = result.bytes.data();
     int changed = 0;
-    for (int s = 0; s < kFileSlots; ++s) {
-        const Record &r = store[std::size_t(s)];
-        for (int i = 0; i < kFileValues; ++i) {
+    int slot = first / kFileValues, index = first % kFileValues;
+    for (int n = 0; n < count;) {
+        const Record &r = store[std::size_t(slot)];
+        const int run = std::min(count - n, kFileValues - index);
+        for (int i = index; i < index + run; ++i) {
             const int v = r[std::size_t(i)];
             const int fit = fitField(v);
             changed += fit != v;
             std::memcpy(out, table[std::size_t(fit - kFieldMin)].data(), kFieldWidth);
             out += kFieldWidth;
         }
+        n += run;
+        index = 0;
+        ++slot;
     }
-    result.changed = changed;
+    return changed;
+}
+
+} // namespace
+
+EncodeResult encodeStore(const Store &store)
+{
+    EncodeResult result;
+    result.bytes = QByteArray(kDataFileSize, Qt::Uninitialized);
+    result.changed = encodeNumbers(store, 0, kFileNumbers, result.bytes.data());
     return result;
 }
 
@@ -87,35 +104,47 @@ bool writeDataFile(const QString &path, const Store &store, QString *error, int 
     if (!info.absoluteDir().exists())
         return fail(QStringLiteral("Cannot create %1: its folder does not exist.").arg(shown));
 
-    const EncodeResult encoded = encodeStore(store);
-
     // The content goes to a temporary file beside the target, which takes
     // the target's place only once it is complete: a full disk or a lost
     // medium leaves any earlier file as it was.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return fail(QStringLiteral("Cannot create %1: %2.").arg(shown, file.errorString()));
-    // A short write (a full disk, a file size limit) sets no error of its
-    // own: writing on at the first byte not taken brings out the system's
-    // reason.
+    // Encoded a piece at a time into one buffer that stays in the cache,
+    // rather than all 880 000 bytes into fresh memory first.
+    constexpr int kPieceNumbers = 16384;
+    thread_local std::array<char, kPieceNumbers * kFieldWidth> piece;
+    int changedValues = 0;
     qsizetype written = 0;
-    while (written < encoded.bytes.size()) {
-        const qint64 n = file.write(encoded.bytes.constData() + written, encoded.bytes.size() - written);
-        if (n <= 0)
-            break;
-        written += n;
+    bool complete = true;
+    for (int first = 0; first < kFileNumbers && complete; first += kPieceNumbers) {
+        const int count = std::min(kPieceNumbers, kFileNumbers - first);
+        changedValues += encodeNumbers(store, first, count, piece.data());
+        // A short write (a full disk, a file size limit) sets no error of its
+        // own: writing on at the first byte not taken brings out the
+        // system's reason.
+        const qsizetype size = qsizetype(count) * kFieldWidth;
+        qsizetype done = 0;
+        while (done < size) {
+            const qint64 n = file.write(piece.data() + done, size - done);
+            if (n <= 0)
+                break;
+            done += n;
+        }
+        written += done;
+        complete = done == size;
     }
-    if (written != encoded.bytes.size()) {
+    if (!complete) {
         QString why = file.error() != QFileDevice::NoError ? file.errorString() : QString();
         if (why.isEmpty())
-            why = QStringLiteral("only %1 of %2 bytes could be written").arg(written).arg(encoded.bytes.size());
+            why = QStringLiteral("only %1 of %2 bytes could be written").arg(written).arg(kDataFileSize);
         file.cancelWriting();
         return fail(QStringLiteral("Cannot write %1: %2.").arg(shown, why));
     }
     if (!file.commit())
         return fail(QStringLiteral("Cannot write %1: %2.").arg(shown, file.errorString()));
     if (changed)
-        *changed = encoded.changed;
+        *changed = changedValues;
     return true;
 }
 
@@ -308,6 +337,63 @@ inline void DataFileParser::put(int value)
     }
 }
 
+namespace {
+
+// A 4-byte field as Save writes it, "7   " to "999 ": one to three digits,
+// then blanks to the field's end. Its value, or -1 for any other bytes
+// (a sign, a tab, a longer number...), which the steps of feed() take.
+inline int savedField(const char *p)
+{
+    const std::uint32_t w = qFromLittleEndian<quint32>(p); // the field's first byte lowest
+    const std::uint32_t x = w ^ 0x30303030u; // digits to 0..9, a blank to 0x10
+    const std::uint32_t m = x ^ 0x10101010u; // a blank to 0
+    const std::uint32_t zero = (m - 0x01010101u) & ~m & 0x80808080u;
+    if (zero == 0)
+        return -1;
+    const int len = qCountTrailingZeroBits(zero) / 8; // bytes before the first blank
+    if (len == 0 || len == 4 || (m >> (8 * len)) != 0)
+        return -1;
+    const std::uint32_t mask = (1u << (8 * len)) - 1;
+    const std::uint32_t d = x & mask;
+    if ((d & 0x80808080u) != 0 || ((d + 0x76767676u) & 0x80808080u & mask) != 0)
+        return -1;
+    const std::uint32_t r = d << (8 * (3 - len)); // digits in bytes 0..2, units in byte 2
+    return int(r & 0xFF) * 100 + int((r >> 8) & 0xFF) * 10 + int((r >> 16) & 0xFF);
+}
+
+} // namespace
+
+// Fields as Save writes them, straight into the record, as far as they go;
+// returns where they stop.
+const char *DataFileParser::putFields(const char *p, const char *end)
+{
+    if (!m_started)
+        return p;
+    while (!m_done && end - p >= 4) {
+        Record &r = m_store[std::size_t(m_result.slot)];
+        const int from = m_result.index;
+        int i = from;
+        int v;
+        while (i < kFileValues && end - p >= 4 && (v = savedField(p)) >= 0) {
+            r[std::size_t(i++)] = std::int16_t(v);
+            p += 4;
+        }
+        if (i == from)
+            return p;
+        m_result.index = i;
+        if (from <= kOwnNumberLast && i > kOwnNumberLast)
+            m_result.captured[std::size_t(m_result.slot)] = ownNumber(r) == m_result.slot + 1;
+        if (i == kFileValues) {
+            m_result.index = 0;
+            if (++m_result.slot == kFileSlots)
+                m_done = true; // anything after the last number is ignored
+        } else {
+            return p;
+        }
+    }
+    return p;
+}
+
 bool DataFileParser::feed(const char *data, qsizetype size)
 {
     const char *p = data;
@@ -316,6 +402,10 @@ bool DataFileParser::feed(const char *data, qsizetype size)
         if (m_state == State::Between) {
             while (p < end && kClass[static_cast<unsigned char>(*p)] == Sep)
                 ++p;
+            // An item starts here: fields as Save writes them go at once.
+            p = putFields(p, end);
+            if (p == end || m_done)
+                break;
             // The common item, a whole number of up to five digits with a
             // separator after it in this piece, is read straight away; any
             // other goes through the steps below.
@@ -474,9 +564,10 @@ OpenResult readDataFile(const QString &path, Store &store)
     }
 
     // The first piece is read before the store is touched, so a file that
-    // opens but cannot be read also leaves the store as it was.
-    constexpr qint64 kPiece = 256 * 1024;
-    std::vector<char> buffer(kPiece);
+    // opens but cannot be read also leaves the store as it was. The pieces
+    // go through one buffer that stays with the thread, already in memory.
+    constexpr qint64 kPiece = 64 * 1024;
+    thread_local std::array<char, kPiece> buffer;
     qint64 n = file.read(buffer.data(), kPiece);
     if (n < 0) {
         failed.reason = file.errorString();

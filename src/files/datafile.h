@@ -138,6 +138,7 @@ private:
     void mantissaDigit(int d);
     void endItem();
     void put(int value);
+    const char *putFields(const char *p, const char *end);
     void fail(OpenResult::Status status);
     void keep(char c);
 

@@ -14,7 +14,9 @@
 #include <QSvgGenerator>
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <optional>
+#include <vector>
 
 namespace vextrum {
 
@@ -418,17 +420,91 @@ QImage ascanPicture(const Record &record, int scale)
     return image;
 }
 
-bool exportPng(const QString &path, const Record &record, int scale, QString *error)
+namespace {
+
+// The picture with a palette when it has at most 256 colours, else as it is.
+QImage withPalette(const QImage &picture)
 {
-    QSaveFile file(path);
+    const QImage rgb = picture.convertToFormat(QImage::Format_RGB32);
+    QList<QRgb> colours;
+    QImage indexed(rgb.size(), QImage::Format_Indexed8);
+    int last = -1; // pictures run in long stretches of one colour
+    for (int y = 0; y < rgb.height(); ++y) {
+        const QRgb *in = reinterpret_cast<const QRgb *>(rgb.constScanLine(y));
+        uchar *out = indexed.scanLine(y);
+        for (int x = 0; x < rgb.width(); ++x) {
+            if (last < 0 || colours[last] != in[x]) {
+                last = int(colours.indexOf(in[x]));
+                if (last < 0) {
+                    if (colours.size() == 256)
+                        return picture;
+                    last = int(colours.size());
+                    colours.append(in[x]);
+                }
+            }
+            out[x] = uchar(last);
+        }
+    }
+    indexed.setColorTable(colours);
+    indexed.setDotsPerMeterX(picture.dotsPerMeterX());
+    indexed.setDotsPerMeterY(picture.dotsPerMeterY());
+    return indexed;
+}
+
+// The PNG file of a record's picture, written but not yet in its place.
+bool writePng(QSaveFile &file, const Record &record, int scale, QString *error)
+{
     if (!openBeside(file, error))
         return false;
-    if (!ascanPicture(record, scale).save(&file, "PNG")) {
-        setError(error, QStringLiteral("%1 cannot be written: %2").arg(path, file.errorString()));
+    if (!withPalette(ascanPicture(record, scale)).save(&file, "PNG") || !file.flush()) {
+        setError(error, QStringLiteral("%1 cannot be written: %2").arg(file.fileName(), file.errorString()));
         file.cancelWriting();
         return false;
     }
-    return commit(file, error);
+    return true;
+}
+
+} // namespace
+
+bool exportPng(const QString &path, const Record &record, int scale, QString *error)
+{
+    QSaveFile file(path);
+    return writePng(file, record, scale, error) && commit(file, error);
+}
+
+bool exportPngs(const QList<PictureFile> &files, int scale, const std::function<bool()> &flushAll,
+                QString *error)
+{
+    if (!flushAll) {
+        for (const PictureFile &f : files)
+            if (!exportPng(f.path, f.record, scale, error))
+                return false;
+        return true;
+    }
+    // A group at a time, so the files held open stay few. Once flushAll has
+    // made a group durable, each file's own sync on commit finds nothing
+    // left to write.
+    constexpr qsizetype kGroup = 100;
+    for (qsizetype first = 0; first < files.size(); first += kGroup) {
+        std::vector<std::unique_ptr<QSaveFile>> written;
+        bool ok = true;
+        for (qsizetype k = first; k < std::min(files.size(), first + kGroup) && ok; ++k) {
+            auto file = std::make_unique<QSaveFile>(files[k].path);
+            ok = writePng(*file, files[k].record, scale, error);
+            if (ok)
+                written.push_back(std::move(file));
+        }
+        if (!flushAll()) {
+            setError(error, QStringLiteral("%1 cannot be written: the pictures could not be made durable")
+                                .arg(files[first].path));
+            return false; // the unfinished files go with their QSaveFiles
+        }
+        for (const auto &file : written)
+            ok = commit(*file, error) && ok;
+        if (!ok)
+            return false;
+    }
+    return true;
 }
 
 bool exportSvg(const QString &path, const Record &record, QString *error)

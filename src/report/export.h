@@ -13,6 +13,7 @@
 #include <QList>
 #include <QPageLayout>
 #include <QString>
+#include <functional>
 
 namespace vextrum {
 
@@ -61,7 +62,23 @@ bool exportCsv(const QString &path, const QList<ExportMemory> &memories, QString
 // The A-scan picture of a record as the main window draws it, redrawn at
 // `scale` (1 to 4) times its size.
 QImage ascanPicture(const Record &record, int scale);
+// A picture of at most 256 colours goes into the PNG file with a palette:
+// the same pixels in a smaller file, written in less time.
 bool exportPng(const QString &path, const Record &record, int scale, QString *error);
+// The pictures of many records, each into its own PNG file as exportPng
+// writes it, each complete in its place or not there at all. With
+// `flushAll` (which makes everything written so far durable at once, as a
+// sync of the file system does), the files are written, flushAll is called
+// once for a group of them, and only then does each take its name, which
+// spares each file a sync of its own. On a failure, the files before it
+// are still put in place.
+struct PictureFile
+{
+    QString path;
+    Record record;
+};
+bool exportPngs(const QList<PictureFile> &files, int scale, const std::function<bool()> &flushAll,
+                QString *error);
 bool exportSvg(const QString &path, const Record &record, QString *error);
 
 } // namespace vextrum

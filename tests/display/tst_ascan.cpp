@@ -1,7 +1,11 @@
 // The A-scan picture, pixel by pixel at the points that matter, and the
 // scale labels under it.
 #include "display/ascan.h"
+#include "display/memorypicture.h"
+#include "simkit/replybuilder.h"
 
+#include <QPainter>
+#include <QPicture>
 #include <QtTest>
 
 using namespace vextrum;
@@ -48,6 +52,7 @@ private slots:
     void scaleLabels_data();
     void scaleLabels();
     void labelsAreWritten();
+    void writtenPictureDrawsAsTheScreen();
 };
 
 void tst_ascan::pictureSize()
@@ -204,6 +209,41 @@ void tst_ascan::labelsAreWritten()
                 (y >= c->toPixel(215) ? changedBelow : changedAbove) = true;
     QVERIFY(changedBelow);
     QVERIFY(!changedAbove);
+}
+
+// A painter that writes what it draws (here a QPicture, as a PDF page does)
+// gets the dots, runs of lines and words in pieces of its own; played back
+// onto pixels, it is the screen's picture to the pixel.
+void tst_ascan::writtenPictureDrawsAsTheScreen()
+{
+    for (int memory : {3, 5, 7}) {
+        const Record r = sampleMemory(memory); // 5: gates and DAC curve
+        const SetupView view = decodeSetup(r);
+        auto screen = makeAscanCanvas();
+        drawMemoryPicture(*screen, r, view);
+
+        QPicture written;
+        {
+            QPainter p(&written);
+            const auto c = makeAscanCanvas(&p);
+            drawMemoryPicture(*c, r, view);
+        }
+        QImage played(screen->sizePixels(), QImage::Format_RGB32);
+        played.fill(Qt::white);
+        QPainter p(&played);
+        p.setRenderHint(QPainter::Antialiasing, false);
+        p.setRenderHint(QPainter::TextAntialiasing, false);
+        written.play(&p);
+        p.end();
+        QRect differ;
+        for (int y = 0; y < played.height(); ++y)
+            for (int x = 0; x < played.width(); ++x)
+                if (played.pixel(x, y) != screen->image().pixel(x, y))
+                    differ |= QRect(x, y, 1, 1);
+        QVERIFY2(differ.isNull(), qPrintable(QStringLiteral("memory %1: pixels differ in %2,%3 %4x%5")
+                                                 .arg(memory).arg(differ.x()).arg(differ.y())
+                                                 .arg(differ.width()).arg(differ.height())));
+    }
 }
 
 QTEST_MAIN(tst_ascan)

@@ -5,6 +5,8 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <algorithm>
+#include <cstdio>
 #include <memory>
 
 #ifdef Q_OS_UNIX
@@ -410,7 +412,16 @@ void tst_datafile::writeAndReadBack()
     QVERIFY(dir.isValid());
     auto store = newStore(0);
     initialiseStore(*store);
+    // Every kind of value a field can hold, and some it cannot.
+    QRandomGenerator rng(24);
+    for (int s = 0; s < kFileSlots; ++s)
+        for (int i = 0; i < kFileValues; ++i)
+            (*store)[s][i] = std::int16_t(i % 7 == 0 ? rng.bounded(-120, 1020) : rng.bounded(0, 256));
     (*store)[4][0] = 1000; // written as 999
+    int outside = 0;
+    for (int s = 0; s < kFileSlots; ++s)
+        for (int i = 0; i < kFileValues; ++i)
+            outside += (*store)[s][i] < -99 || (*store)[s][i] > 999;
     const QString path = vextrum::joinPath(dir.path(), "a.dat");
     {
         // A longer file of the same name is replaced whole.
@@ -421,18 +432,31 @@ void tst_datafile::writeAndReadBack()
     QString error;
     int changed = -1;
     QVERIFY2(writeDataFile(path, *store, &error, &changed), qPrintable(error));
-    QCOMPARE(changed, 1);
+    QCOMPARE(changed, outside);
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray bytes = file.readAll();
     QCOMPARE(bytes.size(), qsizetype(880000));
     QCOMPARE(bytes, encodeStore(*store).bytes);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"a.dat"});
+    // Each value in its own four bytes, as printf's "%-4d" writes it,
+    // held to -99..999.
+    for (int s = 0, at = 0; s < kFileSlots; ++s)
+        for (int i = 0; i < kFileValues; ++i, at += 4) {
+            char field[8];
+            std::snprintf(field, sizeof field, "%-4d", std::clamp(int((*store)[s][i]), -99, 999));
+            if (bytes.mid(at, 4) != QByteArray(field))
+                QFAIL(qPrintable(QStringLiteral("memory %1, value %2: \"%3\"").arg(s + 1).arg(i).arg(QString::fromLatin1(bytes.mid(at, 4)))));
+        }
 
     auto back = newStore(-8);
     const OpenResult r = readDataFile(path, *back);
     QCOMPARE(r.status, OpenResult::Ok);
     QCOMPARE((*back)[4][0], std::int16_t(999));
+    for (int s = 0; s < kFileSlots; ++s)
+        for (int i = 0; i < kFileValues; ++i)
+            if ((*back)[s][i] != std::clamp(int((*store)[s][i]), -99, 999))
+                QFAIL(qPrintable(QStringLiteral("memory %1, value %2 read back wrong").arg(s + 1).arg(i)));
 }
 
 void tst_datafile::writeFailures_data()

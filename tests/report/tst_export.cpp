@@ -159,6 +159,7 @@ private slots:
     void pdfPageLiesWhereThePrintedPageDoes();
     void csvReadsBackAsStored();
     void pictures();
+    void picturesWithAPaletteKeepTheirPixels();
     void menuPathAndLetterheadWindow();
     void logosThatAreNoPlainPicture_data();
     void logosThatAreNoPlainPicture();
@@ -386,6 +387,46 @@ void tst_export::pictures()
     const QByteArray xml = f.readAll();
     QVERIFY(xml.contains("<svg") && xml.contains("<text") && xml.contains("<polyline"));
     QVERIFY(!exportPng(p.dir.file(QStringLiteral("no/such/dir/a.png")), p.m->current(), 1, nullptr));
+}
+
+// A picture of few colours goes into its PNG file with a palette and the
+// same pixels; a batch puts every file in place after one flush, and one
+// that fails leaves the files before it and nothing half-written.
+void tst_export::picturesWithAPaletteKeepTheirPixels()
+{
+    TempWorkDir dir;
+    const Record r = sampleMemory(5); // gates and DAC curve in colours of their own
+    for (int scale : {1, 3}) {
+        const QString file = dir.file(QStringLiteral("s%1.png").arg(scale));
+        QVERIFY(exportPng(file, r, scale, nullptr));
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.read(26).at(25), char(3)); // IHDR colour type: palette
+        QCOMPARE(QImage(file).convertToFormat(QImage::Format_RGB32),
+                 ascanPicture(r, scale).convertToFormat(QImage::Format_RGB32));
+    }
+    QDir().mkpath(dir.file(QStringLiteral("batch")));
+    QList<PictureFile> files;
+    for (int n : {2, 5, 9})
+        files.append({dir.file(QStringLiteral("batch/mem%1.png").arg(n)), sampleMemory(n)});
+    int flushes = 0;
+    const auto flush = [&flushes] { return ++flushes > 0; };
+    QVERIFY(exportPngs(files, 1, flush, nullptr));
+    QCOMPARE(flushes, 1);
+    QCOMPARE(QDir(dir.file(QStringLiteral("batch"))).entryList(QDir::Files),
+             (QStringList{"mem2.png", "mem5.png", "mem9.png"}));
+    for (const PictureFile &f : files)
+        QCOMPARE(QImage(f.path).convertToFormat(QImage::Format_RGB32),
+                 ascanPicture(f.record, 1).convertToFormat(QImage::Format_RGB32));
+
+    QDir().mkpath(dir.file(QStringLiteral("failing")));
+    files = {{dir.file(QStringLiteral("failing/a.png")), sampleMemory(1)},
+             {dir.file(QStringLiteral("failing/no/such/b.png")), sampleMemory(2)},
+             {dir.file(QStringLiteral("failing/c.png")), sampleMemory(3)}};
+    QString error;
+    QVERIFY(!exportPngs(files, 1, flush, &error));
+    QVERIFY2(error.contains(QStringLiteral("b.png")), qPrintable(error));
+    QCOMPARE(QDir(dir.file(QStringLiteral("failing"))).entryList(QDir::Files), QStringList{"a.png"});
 }
 
 // Letterhead window -> settings; File, Export PDF... with all captured
