@@ -1,6 +1,7 @@
 #include "archiveimport.h"
 
 #include "files/datafile.h"
+#include "files/jobfile.h"
 
 #include <QDirIterator>
 #include <QFileInfo>
@@ -22,7 +23,10 @@ QStringList filesToImport(const QStringList &paths)
         while (it.hasNext())
             found << it.next();
         std::sort(found.begin(), found.end());
-        files << found;
+        // A data file's job file comes in with it, not as a file of its own.
+        for (const QString &f : std::as_const(found))
+            if (!f.endsWith(QLatin1String(".job")) || !found.contains(f.chopped(4)))
+                files << f;
     }
     return files;
 }
@@ -71,6 +75,9 @@ bool importFiles(Archive &archive, const QStringList &files, ImportCount *count,
                     return false;
                 count->memories += tally->memories;
                 count->added += tally->added;
+                // The job kept beside it goes with its memories.
+                if (const std::optional<Job> job = readJobFile(path); job && !job->isEmpty())
+                    archive.keepJob(*job, captured);
             }
             ++count->files;
         }

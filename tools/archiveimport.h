@@ -11,7 +11,8 @@
 namespace vextrum {
 
 // The files to read for `paths`: a folder gives every file under it, in
-// name order (hidden files and linked folders left out); anything else is
+// name order (hidden files and linked folders left out, and a data file's
+// job file beside it, which comes in with it); anything else is
 // taken as named, so a missing name is reported as a file that cannot be
 // opened.
 QStringList filesToImport(const QStringList &paths);
@@ -33,8 +34,8 @@ struct ImportReport
 };
 
 // Reads each file and keeps its captured memories with the file's path and
-// time, one transaction per file, so an interrupted import leaves only
-// whole files in the archive. A file read in part gives what it captured,
+// time (and the job kept beside it), one transaction per file, so an
+// interrupted import leaves only whole files in the archive. A file read in part gives what it captured,
 // as File, Open does. False when the archive could not be written
 // (archive.why() says why); `count` then holds the files before it.
 bool importFiles(Archive &archive, const QStringList &files, ImportCount *count, const ImportReport &report = {});

@@ -6,8 +6,8 @@
 #include "archive/archive.h"
 #include "archive/serversync.h"
 #include "files/datafile.h"
-#include "app/exportmenu.h"
 #include "report/export.h"
+#include "report/inspectionreport.h"
 #include "report/letterhead.h"
 
 #include <QCoreApplication>
@@ -306,6 +306,19 @@ int exportCommand(Archive &archive, const QList<qint64> &ids, const QString &pdf
     }
     if (!missing.isEmpty())
         return fail(1, QStringLiteral("not in the archive %1: %2").arg(shown(archive.path()), missing.join(QStringLiteral(", "))));
+    // The report's job and number are settled before anything is written,
+    // so a refusal leaves no output behind.
+    Job job;
+    if (!report.isEmpty()) {
+        const std::optional<Job> kept = archive.jobFor(ids);
+        if (!kept)
+            std::fprintf(stderr, "vextrum-archive: no job details are kept with these memories; the report "
+                                 "carries none\n");
+        job = kept.value_or(Job());
+        const QString used = reportNumberUsed(job, archive);
+        if (!used.isEmpty() && !again)
+            return fail(1, used + QStringLiteral(" Give --again to export another under it."));
+    }
     QString error;
     if (!pdf.isEmpty()) {
         if (!exportPdf(pdf, list, loadLetterhead(), defaultReportLayout(), &error))
@@ -318,10 +331,6 @@ int exportCommand(Archive &archive, const QList<qint64> &ids, const QString &pdf
         std::printf("%s: %lld rows\n", qPrintable(csv), static_cast<long long>(list.size()));
     }
     if (!report.isEmpty()) {
-        const Job job = archive.jobFor(ids).value_or(Job());
-        const QString used = reportNumberUsed(job, archive);
-        if (!used.isEmpty() && !again)
-            return fail(1, used + QStringLiteral(" Give --again to export another under it."));
         int pages = 0;
         QString unrecorded;
         if (!writeInspectionReport(report, list, job, archive, &pages, &error, &unrecorded))

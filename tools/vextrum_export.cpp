@@ -1,12 +1,12 @@
 // vextrum-export: the memories of a data file as a report PDF, a CSV file
 // and A-scan pictures, without a display or a window.
-#include "app/exportmenu.h"
 #include "app/fonts.h"
 #include "archive/archive.h"
 #include "filesync.h"
 #include "files/datafile.h"
 #include "files/jobfile.h"
 #include "report/export.h"
+#include "report/inspectionreport.h"
 #include "report/letterhead.h"
 
 #include <QDir>
@@ -42,7 +42,8 @@ constexpr char kUsage[] =
     "  --report OUT.pdf the inspection report (PDF/A), with the job details\n"
     "                   kept beside the data file (DATAFILE.job, written by\n"
     "                   File, Save), as File, Export Inspection Report makes it.\n"
-    "                   It is recorded in the archive; a report number exported\n"
+    "                   It is recorded in the archive (an archive that cannot\n"
+    "                   be opened refuses it); a report number exported\n"
     "                   before is refused unless --again is given.\n"
     "  --archive FILE   the archive to record the report in; default: the\n"
     "                   program's.\n"
@@ -143,7 +144,7 @@ int main(int argc, char *argv[])
     const QList<std::pair<QString, QString>> paths = {
         {QStringLiteral("the data file"), dataFile}, {QStringLiteral("--pdf"), pdf},
         {QStringLiteral("--csv"), csv}, {QStringLiteral("--png"), pngDir}, {QStringLiteral("--report"), report},
-        {QStringLiteral("--archive"), archivePath}};
+        {QStringLiteral("--archive"), archivePath}, {QStringLiteral("the job file"), jobFilePath(dataFile)}};
     for (int j = 1; j < paths.size(); ++j)
         for (int k = 0; k < j; ++k)
             if (!paths[j].second.isEmpty() && !paths[k].second.isEmpty()
@@ -178,6 +179,22 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "vextrum-export: not captured, skipped: %s\n", qPrintable(memoryNumbersText(skipped)));
     const QList<ExportMemory> list = storedMemories(*store, slotsToExport);
 
+    // The report's job, its archive and its number are checked before
+    // anything is written, so a refusal leaves no output behind.
+    std::optional<Job> job;
+    Archive archive;
+    if (!report.isEmpty()) {
+        QString why;
+        job = readJobFile(dataFile, &why);
+        if (!job)
+            return fail(1, QStringLiteral("the job details cannot be read: %1").arg(why));
+        if (!archive.open(Archive::chosenPath(archivePath)))
+            return fail(1, QStringLiteral("the report could not be recorded: %1").arg(archive.why()));
+        const QString used = reportNumberUsed(*job, archive);
+        if (!used.isEmpty() && !again)
+            return fail(1, used + QStringLiteral(" Give --again to export another under it."));
+    }
+
     if (!pdf.isEmpty()) {
         if (!exportPdf(pdf, list, loadLetterhead(), defaultReportLayout(), &error))
             return fail(1, error);
@@ -200,23 +217,13 @@ int main(int argc, char *argv[])
         std::printf("%s: %lld pictures\n", qPrintable(pngDir), static_cast<long long>(list.size()));
     }
     if (!report.isEmpty()) {
-        QString why;
-        const std::optional<Job> job = readJobFile(dataFile, &why);
-        if (!job)
-            return fail(1, QStringLiteral("the job details cannot be read: %1").arg(why));
-        Archive archive;
-        archive.open(Archive::chosenPath(archivePath));
-        const QString used = reportNumberUsed(*job, archive);
-        if (!used.isEmpty() && !again)
-            return fail(1, used + QStringLiteral(" Give --again to export another under it."));
         int pages = 0;
         QString unrecorded;
         if (!writeInspectionReport(report, list, *job, archive, &pages, &error, &unrecorded))
             return fail(1, error);
         std::printf("%s: %d pages\n", qPrintable(report), pages);
         if (!unrecorded.isEmpty())
-            std::fprintf(stderr, "vextrum-export: the report is not recorded in the archive: %s\n",
-                         qPrintable(unrecorded));
+            return fail(1, QStringLiteral("the report is not recorded in the archive: %1").arg(unrecorded));
     }
     return 0;
 }

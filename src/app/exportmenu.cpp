@@ -103,44 +103,6 @@ QString exportPdfOf(const QList<ExportMemory> &memories, PrintSettings &print, Q
     return QStringLiteral("%1 page(s) exported to %2").arg(memories.size()).arg(QDir::toNativeSeparators(path));
 }
 
-bool writeInspectionReport(const QString &path, const QList<ExportMemory> &memories, const Job &job,
-                           Archive &archive, int *pages, QString *error, QString *unrecorded)
-{
-    const InspectionReport report = inspectionReport(memories, job, loadLetterhead(), QDate::currentDate());
-    if (!writeReportFile(path, report, error))
-        return false;
-    if (pages)
-        *pages = report.pages;
-    ReportEntry entry;
-    entry.number = job.text(JobDetail::ReportNumber).trimmed();
-    entry.at = QDateTime::currentDateTimeUtc();
-    QList<int> numbers;
-    QList<std::pair<int, Record>> reported;
-    for (const ExportMemory &m : memories) {
-        if (m.number > 0)
-            numbers << m.number;
-        reported.append({m.number, m.record});
-    }
-    entry.memories = memoryNumbersText(numbers);
-    entry.pages = report.pages;
-    entry.sha256 = report.sha256;
-    entry.path = QFileInfo(path).absoluteFilePath();
-    if (!archive.keepReport(entry, job, reported) && unrecorded)
-        *unrecorded = archive.why().isEmpty() ? QStringLiteral("the archive is not open") : archive.why();
-    return true;
-}
-
-QString reportNumberUsed(const Job &job, const Archive &archive)
-{
-    const QString number = job.text(JobDetail::ReportNumber).trimmed();
-    const QList<ReportEntry> earlier = number.isEmpty() ? QList<ReportEntry>() : archive.reports(number);
-    if (earlier.isEmpty())
-        return QString();
-    return QStringLiteral("Report number %1 was already exported on %2 by %3 (%4 time(s) in all).")
-        .arg(number, QLocale().toString(earlier.front().at.toLocalTime(), QLocale::ShortFormat), earlier.front().user)
-        .arg(earlier.size());
-}
-
 QString exportReportOf(const QList<ExportMemory> &memories, const Job &job, Archive &archive, QWidget *parent)
 {
     const QString number = job.text(JobDetail::ReportNumber).trimmed();
@@ -210,8 +172,16 @@ void mnuexportcsv_Click(const ReportContext &context, QMainWindow &main)
 void mnuexportreport_Click(const ReportContext &context, QMainWindow &main, Archive &archive)
 {
     QList<ExportMemory> memories;
-    if (chooseMemories(context, QStringLiteral("Export Inspection Report"), &memories))
-        done(main, exportReportOf(memories, context.store.job(), archive, &main));
+    if (!chooseMemories(context, QStringLiteral("Export Inspection Report"), &memories))
+        return;
+    // An evaluation was given to the memory in its slot: a record on screen
+    // that is not that memory (one shown from the archive, say) has none.
+    const MemoryStore &store = context.store;
+    Job job = store.job();
+    for (const ExportMemory &m : memories)
+        if (m.number < 1 || !store.isCaptured(m.number - 1) || store.record(m.number - 1) != m.record)
+            job.setEvaluation(m.number, Evaluation::None);
+    done(main, exportReportOf(memories, job, archive, &main));
 }
 
 void mnuexportpic_Click(const ReportContext &context, QMainWindow &main)

@@ -28,16 +28,6 @@ void mnuexportpic_Click(const vextrum::ReportContext &context, QMainWindow &wind
 // empty when the user cancelled or a failure was shown.
 QString exportPdfOf(const QList<vextrum::ExportMemory> &memories, vextrum::PrintSettings &print,
                     QWidget *parent);
-// The inspection report of `memories` with `job`, dated today, written to
-// `path` and recorded in `archive`. False with the reason when it could not
-// be written; `unrecorded` gets why it is not in the archive, if it is not.
-bool writeInspectionReport(const QString &path, const QList<vextrum::ExportMemory> &memories,
-                           const vextrum::Job &job, vextrum::Archive &archive, int *pages, QString *error,
-                           QString *unrecorded);
-// The reports already exported under the job's number, as one line for
-// the user; empty when the number is new (or there is none).
-QString reportNumberUsed(const vextrum::Job &job, const vextrum::Archive &archive);
-
 // The same for any memories and job (the Archive window's selection).
 QString exportReportOf(const QList<vextrum::ExportMemory> &memories, const vextrum::Job &job,
                        vextrum::Archive &archive, QWidget *parent);

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <QDir>
 #include <QFileInfo>
+#include <QMap>
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -186,6 +187,14 @@ const QList<LayoutStep> &layoutSteps()
                             " FOR EACH ROW EXECUTE FUNCTION archive_keeps_history()"),
              QStringLiteral("CREATE TRIGGER report_memory_kept BEFORE UPDATE OR DELETE ON report_memory"
                             " FOR EACH ROW EXECUTE FUNCTION archive_keeps_history()"),
+             QStringLiteral("CREATE TRIGGER no_truncate BEFORE TRUNCATE ON job_version"
+                            " FOR EACH STATEMENT EXECUTE FUNCTION archive_keeps_history()"),
+             QStringLiteral("CREATE TRIGGER no_truncate BEFORE TRUNCATE ON job_memory"
+                            " FOR EACH STATEMENT EXECUTE FUNCTION archive_keeps_history()"),
+             QStringLiteral("CREATE TRIGGER no_truncate BEFORE TRUNCATE ON report"
+                            " FOR EACH STATEMENT EXECUTE FUNCTION archive_keeps_history()"),
+             QStringLiteral("CREATE TRIGGER no_truncate BEFORE TRUNCATE ON report_memory"
+                            " FOR EACH STATEMENT EXECUTE FUNCTION archive_keeps_history()"),
              QStringLiteral("REVOKE ALL ON job_version, job_memory, report, report_memory FROM PUBLIC"),
              QStringLiteral("GRANT SELECT ON job_version, job_memory, report, report_memory"
                             " TO vextrum_inspector, vextrum_reader"),
@@ -1089,6 +1098,16 @@ void Archive::keepJob(const Job &job, const QList<Record> &memories)
 {
     if (!isOpen() || version_ < 4)
         return;
+    const QString details = QString::fromUtf8(jobJson(job));
+    // A data file opened again brings the job it had: kept once.
+    if (!memories.isEmpty()) {
+        QSqlQuery last(db_);
+        last.prepare(QStringLiteral("SELECT j.details FROM job_version j JOIN job_memory m ON m.job_uid = j.uid"
+                                    " WHERE m.memory_hash = ? ORDER BY j.id DESC LIMIT 1"));
+        last.addBindValue(contentHash(memories.front()));
+        if (last.exec() && last.next() && last.value(0).toString() == details)
+            return;
+    }
     if (!begin()) {
         writeFailed(sqlError_);
         return;
@@ -1099,7 +1118,7 @@ void Archive::keepJob(const Job &job, const QList<Record> &memories)
                              " VALUES (?, ?, ?, ?, ?, ?)"));
     q.addBindValue(uid);
     q.addBindValue(nonNull(job.text(JobDetail::ReportNumber)));
-    q.addBindValue(QString::fromUtf8(jobJson(job)));
+    q.addBindValue(details);
     q.addBindValue(utcNow());
     q.addBindValue(nonNull(station_));
     q.addBindValue(nonNull(user_));
@@ -1128,26 +1147,43 @@ void Archive::keepJob(const Job &job, const QList<Record> &memories)
 
 std::optional<Job> Archive::jobFor(const QList<qint64> &ids) const
 {
-    if (!isOpen() || version_ < 4 || ids.isEmpty())
+    if (!isOpen() || version_ < 4)
         return std::nullopt;
     // A memory is named by its content as first kept or as any note save
-    // left it; the newest version linked to any of them wins.
-    QStringList marks;
-    for (qsizetype i = 0; i < ids.size(); ++i)
-        marks << QStringLiteral("?");
-    const QString in = marks.join(QLatin1Char(','));
+    // left it. The newest job version linked to any of them is the job;
+    // its evaluations hold only for the memories it was set for.
     QSqlQuery q(db_);
-    q.prepare(QStringLiteral("SELECT j.details FROM job_version j WHERE j.uid IN (SELECT job_uid FROM job_memory"
-                             " WHERE memory_hash IN (SELECT hash FROM memory WHERE id IN (%1)"
-                             " UNION SELECT after_hash FROM note_version WHERE memory_id IN (%1)))"
-                             " ORDER BY j.id DESC LIMIT 1")
-                  .arg(in));
-    for (int pass = 0; pass < 2; ++pass)
-        for (qint64 id : ids)
-            q.addBindValue(id);
-    if (!q.exec() || !q.next())
+    q.prepare(QStringLiteral("SELECT j.id, j.uid, j.details, m.memory_number FROM job_memory m"
+                             " JOIN job_version j ON j.uid = m.job_uid WHERE m.memory_hash IN"
+                             " (SELECT hash FROM memory WHERE id = ? UNION SELECT after_hash FROM note_version"
+                             " WHERE memory_id = ?)"));
+    qint64 newest = -1;
+    QString details, uid;
+    QMap<QString, QList<int>> linked; // job uid -> memory numbers given here that it was set for
+    for (qint64 id : ids) {
+        q.addBindValue(id);
+        q.addBindValue(id);
+        if (!q.exec())
+            return std::nullopt;
+        while (q.next()) {
+            linked[q.value(1).toString()] << q.value(3).toInt();
+            if (q.value(0).toLongLong() > newest) {
+                newest = q.value(0).toLongLong();
+                uid = q.value(1).toString();
+                details = q.value(2).toString();
+            }
+        }
+    }
+    if (newest < 0)
         return std::nullopt;
-    return jobFromJson(q.value(0).toString().toUtf8());
+    std::optional<Job> job = jobFromJson(details.toUtf8());
+    if (!job)
+        return std::nullopt;
+    const QList<int> numbers = linked.value(uid);
+    for (int n : job->evaluations.keys())
+        if (!numbers.contains(n))
+            job->evaluations.remove(n);
+    return job;
 }
 
 bool Archive::keepReport(const ReportEntry &report, const Job &job, const QList<std::pair<int, Record>> &memories)

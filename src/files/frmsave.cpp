@@ -63,7 +63,13 @@ void frmsave::cmdsaveok_Click()
     // The job details go beside it; should they fail, the work stays
     // unsaved (the title keeps its "*") and the user is told.
     if (!writeJobFile(target.absoluteFilePath(), store_.job(), &error)) {
-        MsgBox(this, QStringLiteral("The job details can't be saved: %1").arg(error), QStringLiteral("File Save"));
+        // A job file of the earlier save beside the new data file would
+        // give its evaluations to other memories at the next Open.
+        const bool earlierGone = removeJobFile(target.absoluteFilePath());
+        MsgBox(this,
+               QStringLiteral("The job details can't be saved: %1%2")
+                   .arg(error, earlierGone ? QString() : QStringLiteral(" The job file of an earlier save is still there.")),
+               QStringLiteral("File Save"));
         return;
     }
     store_.savedTo(target.absoluteFilePath());

@@ -48,14 +48,8 @@ bool writeJobFile(const QString &dataFile, const Job &job, QString *error)
             *error = QStringLiteral("%1 cannot be written: %2").arg(QDir::toNativeSeparators(path), reason);
         return false;
     };
-    if (job.isEmpty()) {
-        // A job file this program cannot read (a newer program's, say) is
-        // left alone: it is nobody's to throw away.
-        const std::optional<Job> earlier = readJobFile(dataFile);
-        if (earlier && !earlier->isEmpty() && !QFile::remove(path))
-            return failed(QStringLiteral("the job file of an earlier save cannot be removed"));
-        return true;
-    }
+    if (job.isEmpty())
+        return removeJobFile(dataFile) || failed(QStringLiteral("the job file of an earlier save cannot be removed"));
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return failed(file.errorString());
@@ -65,6 +59,14 @@ bool writeJobFile(const QString &dataFile, const Job &job, QString *error)
         return failed(file.errorString());
     }
     return file.commit() || failed(file.errorString());
+}
+
+bool removeJobFile(const QString &dataFile)
+{
+    // A job file this program cannot read (a newer program's, say) is left
+    // alone: it is nobody's to throw away, and no Open takes it for a job.
+    const std::optional<Job> earlier = readJobFile(dataFile);
+    return !earlier || earlier->isEmpty() || QFile::remove(jobFilePath(dataFile));
 }
 
 } // namespace vextrum

@@ -22,4 +22,8 @@ std::optional<Job> readJobFile(const QString &dataFile, QString *why = nullptr);
 // reason when it cannot be written.
 bool writeJobFile(const QString &dataFile, const Job &job, QString *error = nullptr);
 
+// Takes away the job file beside `dataFile` that this program can read;
+// true when none is left there that could be taken for it.
+bool removeJobFile(const QString &dataFile);
+
 } // namespace vextrum

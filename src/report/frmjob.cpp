@@ -15,6 +15,7 @@
 #include <QSettings>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 using namespace vextrum;
 
@@ -22,6 +23,23 @@ namespace {
 
 const char kCarriedGroup[] = "Job";
 enum EvaluationColumn { Memory, Time, Peak, Notes, Choice, ColumnCount };
+
+// A verdict changes only when the user means it: the wheel turns it only
+// once the box has the focus, so scrolling the table changes nothing.
+class EvaluationBox : public QComboBox
+{
+public:
+    using QComboBox::QComboBox;
+
+protected:
+    void wheelEvent(QWheelEvent *event) override
+    {
+        if (hasFocus())
+            QComboBox::wheelEvent(event);
+        else
+            event->ignore();
+    }
+};
 
 QString carriedKey(const JobDetailInfo &d)
 {
@@ -94,6 +112,15 @@ frmjob::frmjob(MemoryStore &store, QWidget *parent) : QWidget(parent, Qt::Window
     // A Capture or Open meanwhile: the rows follow the memories, the
     // choices made so far stay with theirs.
     connect(&store_, &MemoryStore::changed, this, [this] { fillEvaluations(job()); });
+    // A data file opened (or memories put into slots) brings its own job.
+    connect(&store_, &MemoryStore::replaced, this, [this] { showJob(store_.job()); });
+    // A memory filed in a slot: a choice not yet confirmed was for the
+    // memory that was there.
+    connect(&store_, &MemoryStore::filed, this, [this](int slot) {
+        Job shown = job();
+        shown.setEvaluation(slot + 1, store_.job().evaluation(slot + 1));
+        fillEvaluations(shown);
+    });
     connect(&store_, &MemoryStore::jobChanged, this, &frmjob::jobChanged);
 
     showJob(store_.job());
@@ -147,7 +174,8 @@ void frmjob::fillEvaluations(const Job &job)
             found.notes};
         for (int c = 0; c < int(std::size(texts)); ++c)
             tblevaluation_->setItem(row, c, new QTableWidgetItem(texts[c]));
-        auto *choice = new QComboBox(tblevaluation_);
+        auto *choice = new EvaluationBox(tblevaluation_);
+        choice->setFocusPolicy(Qt::StrongFocus);
         choice->setObjectName(QStringLiteral("cmbeval%1").arg(memory));
         for (int e = 0; e < kEvaluationCount; ++e)
             choice->addItem(evaluationText(Evaluation(e)), memory);

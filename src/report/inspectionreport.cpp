@@ -1,11 +1,14 @@
 #include "report/inspectionreport.h"
 
+#include "archive/archive.h"
 #include "display/ascanplot.h"
 #include "display/canvas.h"
 
 #include <QBuffer>
 #include <QCryptographicHash>
 #include <QDir>
+#include <QFileInfo>
+#include <QLocale>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPdfWriter>
@@ -242,6 +245,8 @@ void drawFrame(PageWriter &w, const Frame &f, int page)
         p.save();
         p.translate(kLeft - kBandLeft * kLetterheadScale, kTop - kBandTop * kLetterheadScale);
         p.scale(kLetterheadScale, kLetterheadScale);
+        // The title block on the right stays clear of a long company name.
+        p.setClipRect(QRectF(kBandLeft, 0, kWidth * 0.58 / kLetterheadScale, kPageHeight));
         f.art.draw(p);
         p.restore();
     }
@@ -324,7 +329,10 @@ double jobDetails(PageWriter &w, const Job &job, double top, bool draw)
                 if (d.group != g)
                     continue;
                 const QString text = shown(job.text(d.detail));
-                const double h = std::max(w.metrics(value).height(), w.wrappedHeight(text, value, column - captionWidth));
+                // Three lines at most, so no detail, however long, pushes
+                // the others into the footer.
+                const double line = w.metrics(value).height();
+                const double h = std::clamp(w.wrappedHeight(text, value, column - captionWidth), line, 3 * line);
                 if (draw) {
                     w.line(x, y + 1, QString::fromLatin1(d.caption), caption, kCaptionColour);
                     w.wrapped(QRectF(x + captionWidth, y, column - captionWidth, h), text, value);
@@ -633,6 +641,44 @@ bool writeReportFile(const QString &path, const InspectionReport &report, QStrin
         return failed(file.errorString());
     }
     return file.commit() || failed(file.errorString());
+}
+
+bool writeInspectionReport(const QString &path, const QList<ExportMemory> &memories, const Job &job,
+                           Archive &archive, int *pages, QString *error, QString *unrecorded)
+{
+    const InspectionReport report = inspectionReport(memories, job, loadLetterhead(), QDate::currentDate());
+    if (!writeReportFile(path, report, error))
+        return false;
+    if (pages)
+        *pages = report.pages;
+    ReportEntry entry;
+    entry.number = job.text(JobDetail::ReportNumber).trimmed();
+    entry.at = QDateTime::currentDateTimeUtc();
+    QList<int> numbers;
+    QList<std::pair<int, Record>> reported;
+    for (const ExportMemory &m : memories) {
+        if (m.number > 0)
+            numbers << m.number;
+        reported.append({m.number, m.record});
+    }
+    entry.memories = memoryNumbersText(numbers);
+    entry.pages = report.pages;
+    entry.sha256 = report.sha256;
+    entry.path = QFileInfo(path).absoluteFilePath();
+    if (!archive.keepReport(entry, job, reported) && unrecorded)
+        *unrecorded = archive.why().isEmpty() ? QStringLiteral("the archive is not open") : archive.why();
+    return true;
+}
+
+QString reportNumberUsed(const Job &job, const Archive &archive)
+{
+    const QString number = job.text(JobDetail::ReportNumber).trimmed();
+    const QList<ReportEntry> earlier = number.isEmpty() ? QList<ReportEntry>() : archive.reports(number);
+    if (earlier.isEmpty())
+        return QString();
+    return QStringLiteral("Report number %1 was already exported on %2 by %3 (%4 time(s) in all).")
+        .arg(number, QLocale().toString(earlier.front().at.toLocalTime(), QLocale::ShortFormat), earlier.front().user)
+        .arg(earlier.size());
 }
 
 } // namespace vextrum

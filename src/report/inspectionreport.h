@@ -19,6 +19,8 @@
 
 namespace vextrum {
 
+class Archive;
+
 // What one row of the indication table shows for a memory: the highest
 // echo in gate 1 (gate 2 when gate 1 is not drawn), measured as the A-scan
 // Viewer measures it. Texts as printed; "-" for what cannot be known.
@@ -41,5 +43,15 @@ InspectionReport inspectionReport(const QList<ExportMemory> &memories, const Job
 
 // Writes the report's bytes beside `path` and renames them into place.
 bool writeReportFile(const QString &path, const InspectionReport &report, QString *error);
+
+// The inspection report of `memories` with `job`, dated today, written to
+// `path` and recorded in `archive`. False with the reason when it could not
+// be written; `unrecorded` gets why it is not in the archive, if it is not.
+bool writeInspectionReport(const QString &path, const QList<ExportMemory> &memories,
+                           const Job &job, Archive &archive, int *pages, QString *error,
+                           QString *unrecorded);
+// The reports already exported under the job's number, as one line for
+// the user; empty when the number is new (or there is none).
+QString reportNumberUsed(const Job &job, const Archive &archive);
 
 } // namespace vextrum

@@ -5,6 +5,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QStringList>
+#include <cmath>
 
 namespace vextrum {
 
@@ -135,12 +136,23 @@ std::optional<Job> jobFromJson(const QByteArray &json, QString *why)
     if (error.error != QJsonParseError::NoError || !doc.isObject())
         return refuse(QStringLiteral("it holds no job details"));
     const QJsonObject root = doc.object();
-    if (root.value(QStringLiteral("format")).toInt() > kJobFormat)
+    // Only a format this program knows is read: anything else could hold
+    // details it would drop at the next Save.
+    const QJsonValue format = root.value(QStringLiteral("format"));
+    if (!format.isDouble() || format.toDouble() != std::floor(format.toDouble()) || format.toDouble() < 1)
+        return refuse(QStringLiteral("it holds no job details"));
+    if (format.toDouble() > kJobFormat)
         return refuse(QStringLiteral("it was written by a newer program"));
     Job job;
     const QJsonObject details = root.value(QStringLiteral("details")).toObject();
-    for (const JobDetailInfo &d : kJobDetails)
-        job.text(d.detail) = details.value(QLatin1String(d.key)).toString().left(kMaxJobText);
+    for (const JobDetailInfo &d : kJobDetails) {
+        // One line of printable text, as the window's box holds it.
+        QString text = details.value(QLatin1String(d.key)).toString().left(kMaxJobText);
+        for (QChar &c : text)
+            if (c.category() == QChar::Other_Control || c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
+                c = QLatin1Char(' ');
+        job.text(d.detail) = text;
+    }
     const QJsonObject evaluations = root.value(QStringLiteral("evaluations")).toObject();
     for (auto it = evaluations.begin(); it != evaluations.end(); ++it) {
         bool ok = false;

@@ -36,6 +36,7 @@ void MemoryStore::reset()
     setFileState(QString(), false);
     emit replaced();
     emit changed();
+    emit jobChanged();
 }
 
 void MemoryStore::file(int slot, const Record &record)
@@ -66,6 +67,9 @@ void MemoryStore::replace(const Store &records, const std::array<bool, kMemoryCo
                 kept.append(records[std::size_t(s)]);
         if (!kept.isEmpty())
             keeper_->keepOpened(kept, readFrom.isEmpty() ? path : readFrom);
+        // The job kept beside the file goes with its memories.
+        if (!job.isEmpty())
+            keeper_->keepJob(job, kept);
     }
     setFileState(path, false);
     *records_ = records;

@@ -168,6 +168,8 @@ private slots:
     void headlessExporter();
     void inspectionReportFromJobToArchive();
     void inspectionReportOfOneAndOfAll();
+    void jobFilesThatAreNoJob_data();
+    void jobFilesThatAreNoJob();
 
 private:
     QTemporaryDir settingsDir_;
@@ -772,9 +774,6 @@ void tst_export::headlessExporter()
     }
 }
 
-QTEST_MAIN(tst_export)
-#include "tst_export.moc"
-
 namespace {
 
 
@@ -951,6 +950,7 @@ void tst_export::inspectionReportOfOneAndOfAll()
     QVERIFY(writeDataFile(data, *store));
     Job job;
     job.text(JobDetail::ReportNumber) = QStringLiteral("R-200");
+    job.setEvaluation(7, Evaluation::Record);
     QVERIFY(writeJobFile(data, job));
     const QString archivePath = dir.file(QStringLiteral("a.sqlite"));
     int rc = -1;
@@ -962,12 +962,72 @@ void tst_export::inspectionReportOfOneAndOfAll()
     run(QStringLiteral(VEXTRUM_EXPORT), {data, "--report", all, "--archive", archivePath, "--again"}, &rc);
     QCOMPARE(rc, 0);
     const int pages = pdfPages(all);
+    QVERIFY2(pageText(all, pages).contains(QStringLiteral("Page %1 of %1").arg(pages)), qPrintable(pageText(all, pages)));
+    // The table's pages, each with its header, then the count, then a page
+    // per memory in order from the first after the summary.
     int tablePages = 0;
     while (pageText(all, tablePages + 1).contains(QStringLiteral("Mem Time Gate Ampl.")))
         ++tablePages;
     QVERIFY2(tablePages >= 5, qPrintable(QString::number(tablePages)));
-    QCOMPARE(pages, tablePages + kMemoryCount + (pageText(all, tablePages + 1).contains(QStringLiteral("200 memories")) ? 1 : 0));
-    QVERIFY(pageText(all, tablePages).contains(QStringLiteral(" 200 ")) || pageText(all, tablePages + 1).contains(QStringLiteral("200 memories")));
+    const int firstMemoryPage = pages - kMemoryCount + 1;
+    QVERIFY(pageText(all, firstMemoryPage - 1).contains(QStringLiteral("200 memories: ")));
+    QVERIFY(!pageText(all, firstMemoryPage - 1).contains(QStringLiteral("Taken ")));
     for (int n : {1, 100, 200})
-        QVERIFY(pageText(all, pages - kMemoryCount + n).contains(QStringLiteral("Memory %1 ").arg(n)));
+        QVERIFY(pageText(all, firstMemoryPage + n - 1).contains(QStringLiteral("Memory %1 Taken").arg(n)));
+
+    // The archive tool: the job comes in with its data file, and the
+    // report of archived memories carries it.
+    QString out = run(QStringLiteral(VEXTRUM_ARCHIVE), {"import", data, "--archive", archivePath}, &rc);
+    QVERIFY2(rc == 0 && out.startsWith(QStringLiteral("1 file, 200 memories")), qPrintable(out));
+    out = run(QStringLiteral(VEXTRUM_ARCHIVE), {"find", "--memory", "7", "--archive", archivePath}, &rc);
+    const QString id = out.section(QLatin1Char('\t'), 0, 0);
+    const QString archived = dir.file(QStringLiteral("archived.pdf"));
+    QString err;
+    run(QStringLiteral(VEXTRUM_ARCHIVE), {"export", id, "--report", archived, "--archive", archivePath}, &rc, &err);
+    QCOMPARE(rc, 1); // R-200 left before
+    QVERIFY(!QFileInfo::exists(archived));
+    run(QStringLiteral(VEXTRUM_ARCHIVE), {"export", id, "--report", archived, "--again", "--archive", archivePath}, &rc,
+        &err);
+    QVERIFY2(rc == 0, qPrintable(err));
+    QVERIFY(pageText(archived, 1).contains(QStringLiteral("Report No. R-200")));
+    QVERIFY(pageText(archived, 1).contains(QStringLiteral("1 memory: 0 accept, 1 record")));
 }
+
+// Job files that hold no job this program can take are refused with the
+// reason, never read as an empty or partial job; texts come as one line.
+void tst_export::jobFilesThatAreNoJob_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("reason"); // empty: read
+    QTest::newRow("not JSON") << QByteArray("report R-1") << "no job details";
+    QTest::newRow("no format") << QByteArray("{\"details\": {}}") << "no job details";
+    QTest::newRow("format as text") << QByteArray("{\"format\": \"1\"}") << "no job details";
+    QTest::newRow("format 1.5") << QByteArray("{\"format\": 1.5}") << "no job details";
+    QTest::newRow("newer") << QByteArray("{\"format\": 2}") << "newer program";
+    QTest::newRow("an array") << QByteArray("[1]") << "no job details";
+    QTest::newRow("control characters") << QByteArray("{\"format\": 1, \"details\": {\"client\": \"A\\nB\\u0007C\"},"
+                                                      " \"evaluations\": {\"7\": \"reject\", \"300\": \"accept\","
+                                                      " \"8\": \"maybe\"}}")
+                                        << "";
+}
+
+void tst_export::jobFilesThatAreNoJob()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, reason);
+    TempWorkDir dir;
+    const QString data = dir.file(QStringLiteral("d.dat"));
+    QVERIFY(writeBytes(jobFilePath(data), content));
+    QString why;
+    const std::optional<Job> job = readJobFile(data, &why);
+    QCOMPARE(!job, !reason.isEmpty());
+    if (job) {
+        QCOMPARE(job->text(JobDetail::Client), QStringLiteral("A B C"));
+        QCOMPARE(job->evaluations, (QMap<int, Evaluation>{{7, Evaluation::Reject}}));
+    } else {
+        QVERIFY2(why.contains(reason) && why.contains(QStringLiteral("d.dat.job")), qPrintable(why));
+    }
+}
+
+QTEST_MAIN(tst_export)
+#include "tst_export.moc"
