@@ -898,7 +898,17 @@ void tst_export::inspectionReportFromJobToArchive()
     const QString other = p.dir.file(QStringLiteral("other.dat"));
     writeDataFile(other, p.m->records());
     QVERIFY(writeBytes(other + QStringLiteral(".job"), "{\"format\": 99}"));
-    for (const QString &name : {other, day1}) {
+    // A second day of the same job, nothing evaluated yet; the Job Details
+    // window stays open throughout and follows each file's own job.
+    const QString day2 = p.dir.file(QStringLiteral("day2.dat"));
+    Job sameJob = p.m->job();
+    sameJob.evaluations.clear();
+    QVERIFY(writeDataFile(day2, p.m->records()) && writeJobFile(day2, sameJob));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); // the window closed by OK
+    p.main->findChild<QAction *>(QStringLiteral("mnujob"))->trigger();
+    QVERIFY(p.main->findChild<frmjob *>()->isVisible());
+    QComboBox *shown = nullptr;
+    for (const QString &name : {other, day2, day1}) {
         p.main->findChild<QAction *>(QStringLiteral("mnuopen"))->trigger();
         auto *open = p.main->findChild<frmopen *>();
         open->findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(name);
@@ -911,6 +921,9 @@ void tst_export::inspectionReportFromJobToArchive()
             p.main->findChild<frmsave *>()->cmdsaveok_Click();
             QCOMPARE(fileBytes(other + QStringLiteral(".job")), QByteArray("{\"format\": 99}"));
         }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); // the boxes the table replaced
+        shown = p.main->findChild<frmjob *>()->findChild<QComboBox *>(QStringLiteral("cmbeval2"));
+        QVERIFY2(shown->currentText() == (name == day1 ? QStringLiteral("reject") : QStringLiteral("-")), qPrintable(name));
     }
     QCOMPARE(p.m->job().text(JobDetail::ReportNumber), QStringLiteral("VX-7/26"));
     QCOMPARE(p.m->job().evaluation(2), Evaluation::Reject);
