@@ -677,7 +677,8 @@ QString reportNumberUsed(const Job &job, const Archive &archive)
     if (earlier.isEmpty())
         return QString();
     return QStringLiteral("Report number %1 was already exported on %2 by %3 (%4 time(s) in all).")
-        .arg(number, QLocale().toString(earlier.front().at.toLocalTime(), QLocale::ShortFormat), earlier.front().user)
+        .arg(number, QLocale().toString(earlier.front().at.toLocalTime(), QLocale::ShortFormat),
+             earlier.front().user.isEmpty() ? QStringLiteral("an unnamed user") : earlier.front().user)
         .arg(earlier.size());
 }
 
