@@ -8,6 +8,7 @@
 #include "simkit/replybuilder.h"
 #include "report/export.h"
 #include "report/letterhead.h"
+#include "median.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -25,20 +26,6 @@
 
 using namespace vextrum;
 
-namespace {
-template <typename F> double medianMs(int runs, F f)
-{
-    std::vector<double> ms;
-    for (int r = 0; r < runs; ++r) {
-        QElapsedTimer t;
-        t.start();
-        f();
-        ms.push_back(t.nsecsElapsed() / 1e6);
-    }
-    std::sort(ms.begin(), ms.end());
-    return ms[ms.size() / 2];
-}
-} // namespace
 
 int main(int argc, char *argv[])
 {

@@ -7,7 +7,7 @@
 #include "archive/serversync.h"
 #include "files/datafile.h"
 #include "report/export.h"
-#include "report/inspectionreport.h"
+#include "report/jobreport.h"
 #include "report/letterhead.h"
 
 #include <QCoreApplication>

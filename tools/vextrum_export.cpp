@@ -6,7 +6,7 @@
 #include "files/datafile.h"
 #include "files/jobfile.h"
 #include "report/export.h"
-#include "report/inspectionreport.h"
+#include "report/jobreport.h"
 #include "report/letterhead.h"
 
 #include <QDir>

@@ -2,7 +2,7 @@
 
 #include "archive/archive.h"
 #include "display/msgbox.h"
-#include "report/inspectionreport.h"
+#include "report/jobreport.h"
 #include "report/export.h"
 #include "report/frmexportop.h"
 #include "report/optionframe.h"

@@ -1,6 +1,6 @@
 #include "report/frmjob.h"
 
-#include "report/inspectionreport.h"
+#include "report/jobreport.h"
 #include "store/memorystore.h"
 
 #include <QComboBox>

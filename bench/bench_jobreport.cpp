@@ -8,8 +8,9 @@
 #include "files/datafile.h"
 #include "files/jobfile.h"
 #include "report/export.h"
-#include "report/inspectionreport.h"
+#include "report/jobreport.h"
 #include "simkit/replybuilder.h"
+#include "median.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -22,20 +23,6 @@
 
 using namespace vextrum;
 
-namespace {
-template <typename F> double medianMs(int runs, F f)
-{
-    std::vector<double> ms;
-    for (int r = 0; r < runs; ++r) {
-        QElapsedTimer t;
-        t.start();
-        f();
-        ms.push_back(t.nsecsElapsed() / 1e6);
-    }
-    std::sort(ms.begin(), ms.end());
-    return ms[ms.size() / 2];
-}
-} // namespace
 
 int main(int argc, char *argv[])
 {

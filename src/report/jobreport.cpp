@@ -1,4 +1,4 @@
-#include "report/inspectionreport.h"
+#include "report/jobreport.h"
 
 #include "archive/archive.h"
 #include "display/ascanplot.h"
