@@ -18,6 +18,7 @@ Session::Session(const LinkTimeouts &timeouts, QObject *parent)
     // until the line has been quiet a while, so that no byte of it is
     // taken for the start of a reply.
     tail_.setSingleShot(true);
+    tail_.setTimerType(Qt::PreciseTimer); // a coarse timer may end the bound early
     tail_.setInterval(timeouts_.tailQuietMs);
     connect(&tail_, &QTimer::timeout, this, [this] {
         if (port_.isOpen() && port_.inBufferCount() > 0) {
@@ -25,7 +26,9 @@ Session::Session(const LinkTimeouts &timeouts, QObject *parent)
             if (tail_.isActive())
                 return;
         }
-        if (tailClock_.elapsed() >= timeouts_.tailMostMs)
+        // Whether the line fell quiet is known by which wait ran out, not
+        // by the clock, which a timer may read a little before the bound.
+        if (tailBounded_ || tailClock_.elapsed() >= timeouts_.tailMostMs)
             emit status(tr("Capture is back, though the instrument is still sending"));
         else if (tailSaid_)
             emit status(tr("The line is quiet: Capture is back"));
@@ -89,6 +92,7 @@ void Session::dropTail()
     flushInput();
     tailClock_.start();
     tailSaid_ = false;
+    tailBounded_ = false;
     tail_.start(timeouts_.tailQuietMs);
     emit busyChanged();
 }
@@ -109,6 +113,7 @@ void Session::tailBytesArrived()
                         .arg(timeouts_.tailMostMs / 1000.0));
     }
     const qint64 left = timeouts_.tailMostMs - tailClock_.elapsed();
+    tailBounded_ = left < timeouts_.tailQuietMs;
     tail_.start(int(std::clamp<qint64>(left, 1, timeouts_.tailQuietMs)));
 }
 

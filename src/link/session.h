@@ -78,6 +78,7 @@ private:
     QTimer tail_;
     QElapsedTimer tailClock_; // since the tail drop began
     bool tailSaid_ = false;
+    bool tailBounded_ = false; // the timer runs to the bound, not to a quiet line
     int portNumber_ = 0;
     QString portDevice_;
     bool ending_ = false;
