@@ -361,6 +361,38 @@ inline int savedField(const char *p)
     return int(r & 0xFF) * 100 + int((r >> 8) & 0xFF) * 10 + int((r >> 16) & 0xFF);
 }
 
+// Two such fields at once, as one 8-byte word: false unless both are as
+// Save writes them, then savedField() takes them one by one.
+inline bool savedPair(const char *p, int &first, int &second)
+{
+    constexpr quint64 k01 = 0x0101010101010101ull, k7F = 0x7F7F7F7F7F7F7F7Full, k80 = 0x8080808080808080ull;
+    const quint64 w = qFromLittleEndian<quint64>(p);
+    const quint64 x = w ^ (0x30 * k01); // digits to 0..9, a blank to 0x10
+    const quint64 m = x ^ (0x10 * k01); // a blank to 0
+    // The high bit of each byte that is a blank, of each that is no digit;
+    // computed on 7 bits first, so no byte carries into the next.
+    const quint64 blank = ~(((m & k7F) + k7F) | m) & k80;
+    const quint64 notDigit = (x | ((x & k7F) + 0x76 * k01)) & k80;
+    // Only digits and blanks; each field starts with a digit, ends with a
+    // blank, and has no digit after a blank.
+    if ((notDigit & ~blank) != 0 || (blank & 0x0000008000000080ull) != 0
+        || (blank & 0x8000000080000000ull) != 0x8000000080000000ull
+        || ((blank << 8) & ~blank & 0x8080800080808000ull) != 0)
+        return false;
+    const quint64 digits = x & ~((blank >> 7) * 0xFF);
+    const int len0 = int(qCountTrailingZeroBits(blank)) / 8; // 1..3 digits
+    const int len1 = int(qCountTrailingZeroBits(blank >> 32)) / 8;
+    // Each field's digits to the top of its half, units in its last byte;
+    // then tens with units, and hundreds with the rest, both halves at once.
+    const quint64 r = quint64(quint32(digits) << (32 - 8 * len0))
+                      | quint64(quint32(digits >> 32) << (32 - 8 * len1)) << 32;
+    quint64 t = (r * 10 + (r >> 8)) & 0x00FF00FF00FF00FFull;
+    t = (t * 100 + (t >> 16)) & 0x0000FFFF0000FFFFull;
+    first = int(quint32(t));
+    second = int(t >> 32);
+    return true;
+}
+
 } // namespace
 
 // Fields as Save writes them, straight into the record, as far as they go;
@@ -373,8 +405,20 @@ const char *DataFileParser::putFields(const char *p, const char *end)
         Record &r = m_store[std::size_t(m_result.slot)];
         const int from = m_result.index;
         int i = from;
-        int v;
-        while (i < kFileValues && end - p >= 4 && (v = savedField(p)) >= 0) {
+        int v, w;
+        for (;;) {
+            const qsizetype pairs = std::min<qsizetype>((kFileValues - i) / 2, (end - p) / 8);
+            const char *const pairsEnd = p + 8 * pairs;
+            std::int16_t *to = r.data() + i;
+            while (p != pairsEnd && savedPair(p, v, w)) {
+                to[0] = std::int16_t(v);
+                to[1] = std::int16_t(w);
+                to += 2;
+                p += 8;
+            }
+            i = int(to - r.data());
+            if (i == kFileValues || end - p < 4 || (v = savedField(p)) < 0)
+                break;
             r[std::size_t(i++)] = std::int16_t(v);
             p += 4;
         }

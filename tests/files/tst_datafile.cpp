@@ -146,7 +146,7 @@ void tst_datafile::roundTripAndMarks()
     auto source = newStore(0);
     for (int s = 0; s < kFileSlots; ++s)
         for (int i = 0; i < kFileValues; ++i)
-            (*source)[s][i] = std::int16_t(rng.bounded(256));
+            (*source)[s][i] = std::int16_t(rng.bounded(kFieldMin, kFieldMax + 1)); // every field Save writes
     // Even slots carry their own number, odd slots that of their neighbour.
     for (int s = 0; s < kFileSlots; ++s) {
         const QByteArray digits = QByteArray::number(s + 1 + s % 2).rightJustified(3, '0');
