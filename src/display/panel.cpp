@@ -80,9 +80,12 @@ void FieldBoxes::buildPanel(QWidget *client)
     frame->setObjectName(QStringLiteral("panel"));
     frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
     frame->setGeometry(twipsRect(panel::kLeft, panel::kTop, panel::kWidth, panel::kHeight));
-    // Every box in the frame is a panel box: one sheet for them all is read
-    // once, where a sheet on each box is read and applied box by box.
-    frame->setStyleSheet(QStringLiteral("QLineEdit { background: palette(button); padding: 0px; }"));
+    // The boxes show on the button colour, edge to edge: their base is that
+    // colour and each fills its whole area with it. A palette, where a style
+    // sheet would cost each box a rule lookup when made and when shown.
+    QPalette boxes;
+    boxes.setBrush(QPalette::Base, frame->palette().button());
+    frame->setPalette(boxes);
 
     const QPalette blue = textColour(QColor(0, 0, 255));
     const QFont captionFont = sansFont(8.25, true);
@@ -96,6 +99,7 @@ void FieldBoxes::buildPanel(QWidget *client)
         e->setObjectName(QString::fromLatin1(f.name));
         e->setReadOnly(true);
         e->setFrame(false);
+        e->setAutoFillBackground(true);
         e->setFont(font);
         e->setTextMargins(0, 0, 0, 0);
         e->setContentsMargins(0, 0, 0, 0);
