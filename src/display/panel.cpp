@@ -86,21 +86,25 @@ void FieldBoxes::buildPanel(QWidget *client)
     QPalette boxes;
     boxes.setBrush(QPalette::Base, frame->palette().button());
     frame->setPalette(boxes);
+    // Most boxes take the frame's font: made in that font, a box lays its
+    // text out once rather than again for a font of its own.
+    const QFont boxFont = sansFont(8.25);
+    frame->setFont(boxFont);
 
     const QPalette blue = textColour(QColor(0, 0, 255));
     const QFont captionFont = sansFont(8.25, true);
-    const QFont boxFont = sansFont(8.25);
     const QFont lastFont = sansFont(9.75);
     QFont gainFont = lastFont;
     gainFont.setBold(true);
 
-    auto makeBox = [this, frame](const FieldInfo &f, const QRect &r, const QFont &font) {
+    auto makeBox = [this, frame, &boxFont](const FieldInfo &f, const QRect &r, const QFont &font) {
         auto *e = new QLineEdit(QString::fromLatin1(f.start), frame);
         e->setObjectName(QString::fromLatin1(f.name));
         e->setReadOnly(true);
         e->setFrame(false);
         e->setAutoFillBackground(true);
-        e->setFont(font);
+        if (font != boxFont)
+            e->setFont(font);
         e->setTextMargins(0, 0, 0, 0);
         e->setContentsMargins(0, 0, 0, 0);
         e->setGeometry(r);
