@@ -37,6 +37,7 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QStatusBar>
+#include <QTimer>
 
 using namespace vextrum;
 
@@ -362,9 +363,12 @@ void frmmain::Form_Load()
     }
     if (ok) {
         show();
-        showArchiveState();
+        // An archive still to open tells its state once open.
+        if (!archive_->opensLater())
+            showArchiveState();
         return;
     }
+    archive_->openNow();
     MsgBox(this, QStringLiteral("Port configuratin file is lost so select apropriate serial port which is necessary "),
            QStringLiteral("File Error"));
     session_.setPortNumber(1);
@@ -459,6 +463,18 @@ void frmmain::endProgram()
             w->close();
     close();
     QCoreApplication::quit();
+}
+
+void frmmain::paintEvent(QPaintEvent *event)
+{
+    QMainWindow::paintEvent(event);
+    // The window is on screen: the archive opens next, before the user
+    // can reach for it (anything that uses it sooner opens it itself).
+    if (!painted_) {
+        painted_ = true;
+        if (archive_->opensLater())
+            QTimer::singleShot(0, archive_, &Archive::openNow);
+    }
 }
 
 void frmmain::closeEvent(QCloseEvent *event)
