@@ -1,4 +1,5 @@
 // Vextrum DGS: transfer and reporting for the Galvanor-II DGS.
+#include "app/appstyle.h"
 #include "app/fonts.h"
 #include "app/frmmain.h"
 #include "archive/archive.h"
@@ -14,6 +15,7 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    vextrum::installAppStyle();
     QApplication::setOrganizationName(QStringLiteral("Tarvonix")); // the settings' folder
     QApplication::setApplicationName(QStringLiteral("Vextrum DGS"));
     // Message boxes and the platform's dialogs take the program's icon too.
