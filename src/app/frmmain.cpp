@@ -220,7 +220,10 @@ void frmmain::buildStatusBar()
     cmdstop_->hide();
     archiveState_ = new QLabel(tr("Not archiving"), this);
     archiveState_->setObjectName(QStringLiteral("archivestate"));
-    archiveState_->setStyleSheet(QStringLiteral("color: #b00000"));
+    // Dark red: a palette, where a style sheet costs the start a parse.
+    QPalette red;
+    red.setColor(QPalette::WindowText, QColor(0xb0, 0x00, 0x00));
+    archiveState_->setPalette(red);
     archiveState_->hide();
     statusBar()->addWidget(status_, 1);
     statusBar()->addPermanentWidget(archiveState_);
