@@ -37,6 +37,7 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QStatusBar>
+#include <QTimer>
 
 using namespace vextrum;
 
@@ -219,7 +220,10 @@ void frmmain::buildStatusBar()
     cmdstop_->hide();
     archiveState_ = new QLabel(tr("Not archiving"), this);
     archiveState_->setObjectName(QStringLiteral("archivestate"));
-    archiveState_->setStyleSheet(QStringLiteral("color: #b00000"));
+    // Dark red: a palette, where a style sheet costs the start a parse.
+    QPalette red;
+    red.setColor(QPalette::WindowText, QColor(0xb0, 0x00, 0x00));
+    archiveState_->setPalette(red);
     archiveState_->hide();
     statusBar()->addWidget(status_, 1);
     statusBar()->addPermanentWidget(archiveState_);
@@ -362,9 +366,12 @@ void frmmain::Form_Load()
     }
     if (ok) {
         show();
-        showArchiveState();
+        // An archive still to open tells its state once open.
+        if (!archive_->opensLater())
+            showArchiveState();
         return;
     }
+    archive_->openNow();
     MsgBox(this, QStringLiteral("Port configuratin file is lost so select apropriate serial port which is necessary "),
            QStringLiteral("File Error"));
     session_.setPortNumber(1);
@@ -459,6 +466,18 @@ void frmmain::endProgram()
             w->close();
     close();
     QCoreApplication::quit();
+}
+
+void frmmain::paintEvent(QPaintEvent *event)
+{
+    QMainWindow::paintEvent(event);
+    // The window is on screen: the archive opens next, before the user
+    // can reach for it (anything that uses it sooner opens it itself).
+    if (!painted_) {
+        painted_ = true;
+        if (archive_->opensLater())
+            QTimer::singleShot(0, archive_, &Archive::openNow);
+    }
 }
 
 void frmmain::closeEvent(QCloseEvent *event)

@@ -95,6 +95,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     void buildMenus();
@@ -137,4 +138,5 @@ private:
     QPointer<frmletterhead> letterhead_;
     QPointer<frmjob> job_;
     bool ending_ = false;
+    bool painted_ = false;
 };

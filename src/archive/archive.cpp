@@ -395,8 +395,24 @@ QString Archive::defaultPath()
         .filePath(QStringLiteral("archive.sqlite"));
 }
 
+void Archive::openAtFirstUse(const QString &path)
+{
+    close();
+    path_ = path;
+    pending_ = true;
+}
+
+void Archive::openNow()
+{
+    if (pending_) {
+        const QString path = path_; // open() sets path_ from it
+        open(path);
+    }
+}
+
 void Archive::close()
 {
+    pending_ = false;
     statements_.clear();
     steered_ = false;
     if (db_.isValid()) {
@@ -408,6 +424,7 @@ void Archive::close()
 
 QString Archive::why() const
 {
+    settle();
     if (!openError_.isEmpty())
         return openError_;
     if (!isOpen())
@@ -664,6 +681,7 @@ QString Archive::serverFault(const QString &error)
 
 qint64 Archive::waiting() const
 {
+    settle();
     QSqlQuery q(db_);
     if (engine_ == ArchiveEngine::Local && version_ >= 3 && q.exec(QStringLiteral("SELECT count(*) FROM push_queue"))
         && q.next())
@@ -1255,6 +1273,7 @@ QList<ReportEntry> Archive::reports(const QString &number) const
 
 QSqlQuery Archive::find(const ArchiveFilter &filter, int most) const
 {
+    settle();
     QVariantList binds;
     bool walk = false;
     QString sql = findSql(filter, &binds, &walk);
@@ -1282,6 +1301,7 @@ QSqlQuery Archive::find(const ArchiveFilter &filter, int most) const
 
 QString Archive::findSql(const ArchiveFilter &filter, QVariantList *binds, bool *walk) const
 {
+    settle();
     QString sql = QStringLiteral(
         "SELECT m.id, m.taken, m.memory_number,"
         " (SELECT a.station FROM arrival a WHERE a.memory_id = m.id ORDER BY a.id LIMIT 1),"
@@ -1361,6 +1381,7 @@ QString Archive::findSql(const ArchiveFilter &filter, QVariantList *binds, bool 
 
 std::optional<Record> Archive::memory(qint64 id) const
 {
+    settle();
     QSqlQuery q(db_);
     q.prepare(QStringLiteral("SELECT m.record, v.note1, v.note2, v.note3, v.note4 FROM memory m")
               + latestNotes(engine_) + QStringLiteral(" WHERE m.id = ?"));
@@ -1376,6 +1397,7 @@ std::optional<Record> Archive::memory(qint64 id) const
 
 QList<NoteVersion> Archive::noteHistory(qint64 id) const
 {
+    settle();
     QList<NoteVersion> history;
     QSqlQuery q(db_);
     q.prepare(QStringLiteral("SELECT at, station, user_name, old1, old2, old3, old4, note1, note2, note3, note4"
@@ -1399,6 +1421,7 @@ QList<NoteVersion> Archive::noteHistory(qint64 id) const
 
 QStringList Archive::stations() const
 {
+    settle();
     QStringList found;
     QSqlQuery q(db_);
     if (q.exec(QStringLiteral("SELECT DISTINCT station FROM arrival ORDER BY station")))

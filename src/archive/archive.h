@@ -111,6 +111,14 @@ public:
     // says so. `upTo` stops the layout at an earlier version (an archive
     // as an earlier program left it).
     bool open(const QString &path, int upTo = kArchiveVersion);
+    // Opens the archive at `path` as open does, at its first use or at
+    // openNow(), whichever comes first: a window can show before the
+    // database is read, and nothing kept or asked for misses it.
+    void openAtFirstUse(const QString &path);
+    // Given to openAtFirstUse and not opened yet.
+    bool opensLater() const { return pending_; }
+    // Opens an archive given to openAtFirstUse now; else nothing.
+    void openNow();
     // The team's archive on a PostgreSQL server, at a libpq connection URI
     // (postgresql://user@host/db?sslmode=verify-full; TLS and the password
     // file as libpq takes them). `password`, when given, is used for this
@@ -127,7 +135,11 @@ public:
     bool initServer(const QString &uri, const QString &password = QString());
     ArchiveEngine engine() const { return engine_; }
     void close();
-    bool isOpen() const { return db_.isOpen(); }
+    bool isOpen() const
+    {
+        settle();
+        return db_.isOpen();
+    }
     // Archiving goes on: open, and the last write went through.
     bool isArchiving() const { return isOpen() && writeError_.isEmpty(); }
     const QString &path() const { return path_; }
@@ -185,7 +197,11 @@ public:
     QList<NoteVersion> noteHistory(qint64 id) const;
     // The stations memories arrived on, for a choice.
     QStringList stations() const;
-    QSqlDatabase database() const { return db_; }
+    QSqlDatabase database() const
+    {
+        settle();
+        return db_;
+    }
 
 signals:
     // Archiving stopped or came back; why() tells.
@@ -194,6 +210,12 @@ signals:
     void kept();
 
 private:
+    // Every read and write of the archive goes through here first.
+    void settle() const
+    {
+        if (pending_)
+            const_cast<Archive *>(this)->openNow();
+    }
     bool fail(const QString &what);
     bool openServerAt(const QString &uri, const QString &password, bool init);
     bool writeFailed(const QString &what);
@@ -219,6 +241,7 @@ private:
     int version_ = 0; // the layout of the archive open
     ArchiveEngine engine_ = ArchiveEngine::Local;
     QString path_;
+    bool pending_ = false; // path_ is opened at the first use
     QString openError_;
     QString writeError_;
     QString sqlError_; // the reason the last statement failed

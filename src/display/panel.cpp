@@ -80,23 +80,31 @@ void FieldBoxes::buildPanel(QWidget *client)
     frame->setObjectName(QStringLiteral("panel"));
     frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
     frame->setGeometry(twipsRect(panel::kLeft, panel::kTop, panel::kWidth, panel::kHeight));
-    // Every box in the frame is a panel box: one sheet for them all is read
-    // once, where a sheet on each box is read and applied box by box.
-    frame->setStyleSheet(QStringLiteral("QLineEdit { background: palette(button); padding: 0px; }"));
+    // The boxes show on the button colour, edge to edge: their base is that
+    // colour and each fills its whole area with it. A palette, where a style
+    // sheet would cost each box a rule lookup when made and when shown.
+    QPalette boxes;
+    boxes.setBrush(QPalette::Base, frame->palette().button());
+    frame->setPalette(boxes);
+    // Most boxes take the frame's font: made in that font, a box lays its
+    // text out once rather than again for a font of its own.
+    const QFont boxFont = sansFont(8.25);
+    frame->setFont(boxFont);
 
     const QPalette blue = textColour(QColor(0, 0, 255));
     const QFont captionFont = sansFont(8.25, true);
-    const QFont boxFont = sansFont(8.25);
     const QFont lastFont = sansFont(9.75);
     QFont gainFont = lastFont;
     gainFont.setBold(true);
 
-    auto makeBox = [this, frame](const FieldInfo &f, const QRect &r, const QFont &font) {
+    auto makeBox = [this, frame, &boxFont](const FieldInfo &f, const QRect &r, const QFont &font) {
         auto *e = new QLineEdit(QString::fromLatin1(f.start), frame);
         e->setObjectName(QString::fromLatin1(f.name));
         e->setReadOnly(true);
         e->setFrame(false);
-        e->setFont(font);
+        e->setAutoFillBackground(true);
+        if (font != boxFont)
+            e->setFont(font);
         e->setTextMargins(0, 0, 0, 0);
         e->setContentsMargins(0, 0, 0, 0);
         e->setGeometry(r);

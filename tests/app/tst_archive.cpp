@@ -154,6 +154,7 @@ private slots:
     void killedRightAfter_data();
     void killedRightAfter();
     void twoProgramsOnOneArchive();
+    void opensOnceTheWindowShows();
 };
 
 void tst_archive::captureNotesOpenAndFind()
@@ -403,6 +404,35 @@ void tst_archive::twoProgramsOnOneArchive()
     }
     QCOMPARE(count(path, QStringLiteral("SELECT count(*) FROM memory")), 300);
     QCOMPARE(count(path, QStringLiteral("SELECT count(DISTINCT memory_id) FROM arrival")), 300);
+}
+
+// The program's archive opens once the main window is on screen, before
+// the user can reach for it; a memory kept sooner opens it and is kept.
+void tst_archive::opensOnceTheWindowShows()
+{
+    QTemporaryDir keep;
+    const QString path = keep.filePath(QStringLiteral("archive.sqlite"));
+    {
+        Archive early;
+        early.openAtFirstUse(path);
+        early.keepFiled(sampleRecord(7, 0));
+        QVERIFY(!early.opensLater());
+    }
+    QCOMPARE(count(path, QStringLiteral("SELECT count(*) FROM memory")), 1);
+
+    InstrumentSimulator instrument(fastInstrument());
+    TempWorkDir dir;
+    qputenv("VEXTRUM_COM1", instrument.devicePath().toLocal8Bit());
+    QVERIFY(writeBytes(QStringLiteral("dfd.cfg"), "1\r\n"));
+    Archive archive;
+    archive.openAtFirstUse(path);
+    Session session;
+    frmmain main(session, &archive);
+    main.Form_Load();
+    QVERIFY(main.isVisible());
+    QVERIFY(archive.opensLater());
+    QTRY_VERIFY(!archive.opensLater());
+    QVERIFY(archive.isArchiving());
 }
 
 int main(int argc, char *argv[])
