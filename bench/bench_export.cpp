@@ -9,6 +9,7 @@
 #include "report/export.h"
 #include "report/letterhead.h"
 #include "median.h"
+#include "samplestore.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -26,7 +27,6 @@
 
 using namespace vextrum;
 
-
 int main(int argc, char *argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -34,13 +34,7 @@ int main(int argc, char *argv[])
     installFontSubstitutes();
     QTemporaryDir dir;
     auto store = std::make_unique<Store>();
-    initialiseStore(*store);
-    QList<int> all;
-    for (int s = 0; s < kMemoryCount; ++s) {
-        (*store)[size_t(s)] = sampleMemory(s + 1);
-        all << s;
-    }
-    const QList<ExportMemory> memories = storedMemories(*store, all);
+    const QList<ExportMemory> memories = fillWithSampleMemories(*store);
     const QString pdf = dir.filePath(QStringLiteral("all.pdf"));
     const QString csv = dir.filePath(QStringLiteral("all.csv"));
     bool ok = true;

@@ -11,6 +11,7 @@
 #include "report/jobreport.h"
 #include "simkit/replybuilder.h"
 #include "median.h"
+#include "samplestore.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -23,7 +24,6 @@
 
 using namespace vextrum;
 
-
 int main(int argc, char *argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -31,13 +31,7 @@ int main(int argc, char *argv[])
     installFontSubstitutes();
     QTemporaryDir dir;
     auto store = std::make_unique<Store>();
-    initialiseStore(*store);
-    QList<int> all;
-    for (int s = 0; s < kMemoryCount; ++s) {
-        (*store)[size_t(s)] = sampleMemory(s + 1);
-        all << s;
-    }
-    const QList<ExportMemory> memories = storedMemories(*store, all);
+    const QList<ExportMemory> memories = fillWithSampleMemories(*store);
     Job job;
     const char *const texts[] = {"VX-2026-0142", "Harbour Cranes plc", "Dock 4, Eastport", "Boom weld W-12/3",
                                  "S355J2", "25 mm", "After welding, cap ground", "ISO 17640 technique 2",
